@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# The test command: installs what is missing, builds both targets, makes a throwaway Wine
+# prefix in the build tree, runs every test under Wine, and fails if anything fails.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/deps.sh"
+"$root/scripts/build.sh" i686 -DQUILLMERE_TESTS=OFF
+"$root/scripts/build.sh" x86_64
+
+build="$root/build/x86_64"
+export WINEPREFIX="$build/wineprefix"
+. "$root/scripts/wine-env.sh"
+rm -rf "$WINEPREFIX"
+make_prefix
+start_xvfb
+cleanup() {
+    stop_wine
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true
+}
+trap cleanup EXIT
+warm_wine
+mkdir -p "$build/test-output"
+export QUILLMERE_TEST_OUTPUT="$build/test-output"
+cd "$build"
+ctest --output-on-failure --timeout 600 "$@"

@@ -1,0 +1,41 @@
+# Sourced: Wine helpers for a prefix of our own. Set WINEPREFIX before calling them.
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+WINE64=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver64
+[ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver)
+
+# Makes the prefix once: no Mono/Gecko, no window manager waits, no crash dialog.
+make_prefix() {
+    [ -f "$WINEPREFIX/system.reg" ] && return 0
+    mkdir -p "$WINEPREFIX"
+    "$WINE64" wineboot --init </dev/null >/dev/null 2>&1
+    "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+    "$WINE64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+        </dev/null >/dev/null 2>&1
+    "$WINESERVER" -w
+}
+
+# A persistent server and the background services, started with stdio detached, so that no
+# test inherits and holds open the runner's output pipes.
+warm_wine() {
+    "$WINESERVER" -p </dev/null >/dev/null 2>&1 &
+    "$WINE64" wineboot </dev/null >/dev/null 2>&1
+}
+
+stop_wine() { "$WINESERVER" -k >/dev/null 2>&1 || true; }
+
+# Starts Xvfb on a free display unless one is given; sets DISPLAY and XVFB_PID.
+start_xvfb() {
+    XVFB_PID=
+    local n
+    for n in $(seq 90 120); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        XVFB_PID=$!
+        export DISPLAY=":$n"
+        for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
+    done
+    echo "Xvfb did not start" >&2
+    return 1
+}

@@ -1,0 +1,140 @@
+#include "RegistryDeclarationsAndFunctions.h"
+#include "TestRegistry.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::wstring Scratch = L"Software\\QuillmereTest";
+
+class RegistryStrings : public ::testing::Test {
+  protected:
+    void SetUp() override { DeleteKeyTree(HKEY_CURRENT_USER, Scratch); }
+    void TearDown() override { DeleteKeyTree(HKEY_CURRENT_USER, Scratch); }
+    std::wstring Get(const std::wstring& name) {
+        return GetRegistryString(HKEY_CURRENT_USER, Scratch, name, L"<default>");
+    }
+    void PutAnsiBytes(const std::wstring& name, const std::string& bytes, DWORD type = REG_SZ) {
+        HKEY key;
+        ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, Scratch.c_str(), &key), ERROR_SUCCESS);
+        ASSERT_EQ(RegSetValueExA(key, std::string(name.begin(), name.end()).c_str(), 0, type,
+                                 reinterpret_cast<const BYTE*>(bytes.data()),
+                                 static_cast<DWORD>(bytes.size())),
+                  ERROR_SUCCESS);
+        RegCloseKey(key);
+    }
+};
+
+TEST_F(RegistryStrings, WrittenTextReadsBackAsWideString) {
+    EXPECT_TRUE(SetRegistryString(HKEY_CURRENT_USER, Scratch, L"Name", L"ssstars.scr"));
+    EXPECT_EQ(ReadWide(HKEY_CURRENT_USER, Scratch, L"Name"), L"ssstars.scr");
+    EXPECT_EQ(SnapshotKey(HKEY_CURRENT_USER, Scratch).at(L"Name").type, DWORD{REG_SZ});
+    EXPECT_EQ(Get(L"Name"), L"ssstars.scr");
+}
+
+TEST_F(RegistryStrings, EmptyStringIsNotTheDefault) {
+    EXPECT_TRUE(SetRegistryString(HKEY_CURRENT_USER, Scratch, L"Empty", L""));
+    EXPECT_TRUE(ValueExists(HKEY_CURRENT_USER, Scratch, L"Empty"));
+    EXPECT_EQ(Get(L"Empty"), L"");
+    PutAnsiBytes(L"ZeroBytes", "");
+    EXPECT_EQ(Get(L"ZeroBytes"), L"");
+}
+
+TEST_F(RegistryStrings, WrongTypeOrAbsentGivesDefault) {
+    const DWORD number = 600;
+    PutRaw(HKEY_CURRENT_USER, Scratch, L"Dword", REG_DWORD, &number, sizeof number);
+    PutRaw(HKEY_CURRENT_USER, Scratch, L"Binary", REG_BINARY, "abc", 3);
+    const wchar_t multi[] = L"a\0b\0";
+    PutRaw(HKEY_CURRENT_USER, Scratch, L"Multi", REG_MULTI_SZ, multi, sizeof multi);
+    EXPECT_EQ(Get(L"Dword"), L"<default>");
+    EXPECT_EQ(Get(L"Binary"), L"<default>");
+    EXPECT_EQ(Get(L"Multi"), L"<default>");
+    EXPECT_EQ(Get(L"Missing"), L"<default>");
+    EXPECT_EQ(GetRegistryString(HKEY_CURRENT_USER, Scratch + L"\\Nope", L"Name", L"dflt"), L"dflt");
+}
+
+TEST_F(RegistryStrings, NulTerminationAndEmbeddedNuls) {
+    PutAnsiBytes(L"NoNul", "abc");
+    EXPECT_EQ(Get(L"NoNul"), L"abc");
+    PutAnsiBytes(L"Embedded", std::string("ab\0cd\0", 6));
+    EXPECT_EQ(Get(L"Embedded"), L"ab");
+    PutAnsiBytes(L"OddLength", std::string("abcde", 5));
+    EXPECT_EQ(Get(L"OddLength"), L"abcde");
+}
+
+TEST_F(RegistryStrings, ExpandStringComesBackUnexpanded) {
+    PutString(HKEY_CURRENT_USER, Scratch, L"Expand", L"%SystemRoot%\\x.scr", REG_EXPAND_SZ);
+    EXPECT_EQ(Get(L"Expand"), L"%SystemRoot%\\x.scr");
+}
+
+TEST_F(RegistryStrings, MissingParentKeysAreCreated) {
+    const std::wstring deep = Scratch + L"\\a\\b\\c";
+    EXPECT_TRUE(SetRegistryString(HKEY_CURRENT_USER, deep, L"v", L"deep"));
+    EXPECT_EQ(ReadWide(HKEY_CURRENT_USER, deep, L"v"), L"deep");
+}
+
+TEST_F(RegistryStrings, NonAsciiTextCrossesTheAnsiCodePage) {
+    ASSERT_EQ(GetACP(), 1252u) << "the test prefix is expected to use code page 1252";
+    EXPECT_TRUE(SetRegistryString(HKEY_CURRENT_USER, Scratch, L"Name", L"\u00c9cran.scr"));
+    EXPECT_EQ(ReadWide(HKEY_CURRENT_USER, Scratch, L"Name"), L"\u00c9cran.scr");
+    PutString(HKEY_CURRENT_USER, Scratch, L"Wide", L"\u00fcber.scr");
+    EXPECT_EQ(Get(L"Wide"), L"\u00fcber.scr");
+}
+
+TEST_F(RegistryStrings, TextOutsideTheCodePageIsRefusedNotMangled) {
+    // Best fit would store "Omega.scr", naming a file that does not exist.
+    EXPECT_TRUE(SetRegistryString(HKEY_CURRENT_USER, Scratch, L"Name", L"old.scr"));
+    EXPECT_FALSE(SetRegistryString(HKEY_CURRENT_USER, Scratch, L"Name", L"\u03a9mega.scr"));
+    EXPECT_FALSE(SetRegistryString(HKEY_CURRENT_USER, Scratch, L"New", L"\u4e2d.scr"));
+    EXPECT_EQ(ReadWide(HKEY_CURRENT_USER, Scratch, L"Name"), L"old.scr");
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, Scratch, L"New"));
+    // Stored by someone else, such a name reads back through the code page's replacement.
+    PutString(HKEY_CURRENT_USER, Scratch, L"Greek", L"\u03a9.scr");
+    EXPECT_NE(Get(L"Greek"), L"<default>");
+}
+
+TEST_F(RegistryStrings, LargeValueReadsBackWhole) {
+    const std::wstring big(1 << 20, L'x');
+    EXPECT_TRUE(SetRegistryString(HKEY_CURRENT_USER, Scratch, L"Big", big));
+    EXPECT_EQ(Get(L"Big"), big);
+}
+
+TEST_F(RegistryStrings, DeleteRemovesOnlyThatValue) {
+    SetRegistryString(HKEY_CURRENT_USER, Scratch, L"Gone", L"1");
+    SetRegistryString(HKEY_CURRENT_USER, Scratch, L"Kept", L"2");
+    EXPECT_TRUE(DeleteRegistryValue(HKEY_CURRENT_USER, Scratch, L"Gone"));
+    EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, Scratch, L"Gone"));
+    EXPECT_EQ(ReadWide(HKEY_CURRENT_USER, Scratch, L"Kept"), L"2");
+}
+
+TEST_F(RegistryStrings, DeletingWhatIsNotThereIsAccepted) {
+    SetRegistryString(HKEY_CURRENT_USER, Scratch, L"Kept", L"2");
+    const KeySnapshot before = SnapshotKey(HKEY_CURRENT_USER, Scratch);
+    EXPECT_TRUE(DeleteRegistryValue(HKEY_CURRENT_USER, Scratch, L"Missing"));
+    EXPECT_TRUE(DeleteRegistryValue(HKEY_CURRENT_USER, Scratch + L"\\NoKey", L"Missing"));
+    EXPECT_EQ(SnapshotKey(HKEY_CURRENT_USER, Scratch), before);
+}
+
+TEST_F(RegistryStrings, RefusedWritesAndDeletesReportFailureAndChangeNothing) {
+    SetRegistryString(HKEY_CURRENT_USER, Scratch, L"Name", L"old.scr");
+    SetKeyDacl(HKEY_CURRENT_USER, Scratch, DenyWritesSddl);
+    const KeySnapshot before = SnapshotKey(HKEY_CURRENT_USER, Scratch);
+    ASSERT_FALSE(before.empty()) << "the key must stay readable";
+
+    EXPECT_FALSE(SetRegistryString(HKEY_CURRENT_USER, Scratch, L"Name", L"new.scr"));
+    EXPECT_FALSE(SetRegistryString(HKEY_CURRENT_USER, Scratch, L"Other", L"x"));
+    EXPECT_FALSE(DeleteRegistryValue(HKEY_CURRENT_USER, Scratch, L"Name"));
+    // Nothing had to change for a value that is not there, writable or not.
+    EXPECT_TRUE(DeleteRegistryValue(HKEY_CURRENT_USER, Scratch, L"Missing"));
+    EXPECT_EQ(SnapshotKey(HKEY_CURRENT_USER, Scratch), before);
+    EXPECT_EQ(Get(L"Name"), L"old.scr");
+}
+
+TEST_F(RegistryStrings, UnreadableKeyGivesDefault) {
+    SetRegistryString(HKEY_CURRENT_USER, Scratch, L"Name", L"old.scr");
+    // Deny reading (KEY_READ) but keep WRITE_DAC, so the test can clean up.
+    SetKeyDacl(HKEY_CURRENT_USER, Scratch, L"D:(D;;0x20019;;;WD)(A;;KA;;;WD)");
+    EXPECT_EQ(Get(L"Name"), L"<default>");
+}
+
+} // namespace
