@@ -13,6 +13,9 @@ make_prefix() {
     "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
     "$WINE64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
         </dev/null >/dev/null 2>&1
+    # Wine's own Tahoma and Marlett: without them the dialog font falls back to a wider face
+    # that no longer fits the designed label boxes.
+    cp /usr/share/wine/fonts/{tahoma,tahomabd,marlett}.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
     "$WINESERVER" -w
 }
 

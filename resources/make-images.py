@@ -1,0 +1,54 @@
+#!/usr/bin/env python3
+"""Turns icon.txt and hand.txt into quillmere.ico and hand.cur (run after editing either)."""
+import os
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+PALETTE = [  # the standard 16 colours, as (r, g, b)
+    (0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128),
+    (0, 128, 128), (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0), (255, 255, 0),
+    (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255)]
+
+
+def read_art(name):
+    rows = [l.rstrip("\n") for l in open(os.path.join(HERE, name)) if not l.startswith(";")]
+    assert len(rows) == 32 and all(len(r) == 32 for r in rows), name
+    return rows
+
+
+def packed_rows(rows, bits, pixel):
+    """Bottom-up rows of `bits` per pixel, each padded to 32 bits."""
+    out = b""
+    for row in reversed(rows):
+        value, count, line = 0, 0, b""
+        for ch in row:
+            value = (value << bits) | pixel(ch)
+            count += bits
+            if count == 8:
+                line += bytes([value])
+                value, count = 0, 0
+        out += line + b"\0" * ((4 - len(line) % 4) % 4)
+    return out
+
+
+def image(rows, bits, palette, pixel):
+    header = struct.pack("<IiiHHIIiiII", 40, 32, 64, 1, bits, 0, 0, 0, 0, len(palette), 0)
+    colours = b"".join(struct.pack("BBBB", b, g, r, 0) for r, g, b in palette)
+    mask = packed_rows(rows, 1, lambda ch: 1 if ch == "." else 0)
+    return header + colours + packed_rows(rows, bits, pixel) + mask
+
+
+def write(name, kind, entry_fields, data):
+    with open(os.path.join(HERE, name), "wb") as f:
+        f.write(struct.pack("<HHH", 0, kind, 1))
+        f.write(struct.pack("<BBBBHHII", 32, 32, *entry_fields, len(data), 22))
+        f.write(data)
+
+
+icon = read_art("icon.txt")
+write("quillmere.ico", 1, (16, 0, 1, 4),
+      image(icon, 4, PALETTE, lambda ch: 0 if ch == "." else int(ch, 16)))
+hand = read_art("hand.txt")
+# The hot spot takes the planes and bit-count fields of a cursor directory entry.
+write("hand.cur", 2, (2, 0, 5, 0),
+      image(hand, 1, [(0, 0, 0), (255, 255, 255)], lambda ch: 1 if ch == "o" else 0))

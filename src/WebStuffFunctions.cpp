@@ -1,0 +1,49 @@
+#include "WebStuffFunctions.h"
+
+#include "AnsiText.h"
+#include "AppInfo.h"
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cstdint>
+
+namespace {
+
+const wchar_t WebFailure[] = L"Error lauching web browser. Make sure that your web browser is "
+                             L"correctly installed and configured";
+const wchar_t MailFailure[] = L"Error sending mail. Make sure that you have your email client  "
+                              L"correctly installed and configured";
+
+// Hands the target to the shell; a text the ANSI code page cannot carry counts as refused.
+bool Launch(const std::wstring& target) {
+    const auto file = ToAnsi(target);
+    if (!file) return false;
+    const HINSTANCE result =
+        ShellExecuteA(nullptr, nullptr, file->c_str(), nullptr, "C:\\", SW_SHOWNORMAL);
+    return ShellLaunchSucceeded(reinterpret_cast<INT_PTR>(result));
+}
+
+void ShowFailure(const wchar_t* text) {
+    // Owned by the active window (the About window), so it is modal to it.
+    MessageBoxW(GetActiveWindow(), text, std::wstring(AppTitle).c_str(), MB_OK | MB_ICONERROR);
+}
+
+} // namespace
+
+bool ShellLaunchSucceeded(long long shellResult) {
+    return static_cast<std::int32_t>(shellResult) > 32;
+}
+
+std::wstring FeedbackMailLink(const std::wstring& address) {
+    return L"mailto:" + address + L"?subject=Fenwarden: " + std::wstring(AppTitle);
+}
+
+void OpenWebPage(const std::wstring& target) {
+    if (!Launch(target)) ShowFailure(WebFailure);
+}
+
+void SendFeedbackMail(const std::wstring& address) {
+    if (!Launch(FeedbackMailLink(address))) ShowFailure(MailFailure);
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+// Opens a web address (or any document) with the shell's default handler; a refusal is shown
+// in an error message box.
+void OpenWebPage(const std::wstring& target);
+
+// Opens a new mail to address, with the feedback subject, in the default mail client.
+void SendFeedbackMail(const std::wstring& address);
+
+// "mailto:" + address + "?subject=Fenwarden: " + title, nothing escaped.
+std::wstring FeedbackMailLink(const std::wstring& address);
+
+// The shell's answer read as a signed 32-bit number: above 32 means launched.
+bool ShellLaunchSucceeded(long long shellResult);

@@ -1,0 +1,173 @@
+#include "frmAbout.h"
+
+#include "AppInfo.h"
+#include "WebStuffFunctions.h"
+#include "frmMain.h"
+#include "resource.h"
+#include "win/Handles.h"
+
+#include <memory>
+
+namespace {
+
+const wchar_t Description[] =
+    L"This utility allows you to quickly and easily change the Screen Saver that is used when "
+    L"the Welcome Screen is showing.  You must have Administrator level privileges to use this "
+    L"utility. Only SCR files in the Windows\\System32 folder are provided as options.";
+
+std::unique_ptr<frmAbout> aboutForm; // made at first use, kept for the life of the program
+
+HCURSOR HandCursor() {
+    static const HCURSOR hand =
+        LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_HANDPOINT));
+    return hand;
+}
+
+} // namespace
+
+std::wstring VersionText(unsigned major, unsigned minor, unsigned revision) {
+    return L"Version " + std::to_wstring(major) + L"." + std::to_wstring(minor) + L"." +
+           std::to_wstring(revision);
+}
+
+ProgramVersion ReadProgramVersion() {
+    ProgramVersion version;
+    const HMODULE self = GetModuleHandleW(nullptr);
+    const HRSRC found = FindResourceW(self, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
+    if (!found) return version;
+    const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(self, found)));
+    const DWORD size = SizeofResource(self, found);
+    // VS_VERSIONINFO: three WORDs, the key "VS_VERSION_INFO" with its NUL, padding to a DWORD
+    // boundary, then the fixed part, which starts with its signature.
+    constexpr DWORD fixedAt = (6 + sizeof L"VS_VERSION_INFO" + 3) & ~3u;
+    if (!data || size < fixedAt + sizeof(VS_FIXEDFILEINFO)) return version;
+    VS_FIXEDFILEINFO fixed;
+    memcpy(&fixed, data + fixedAt, sizeof fixed);
+    if (fixed.dwSignature != 0xFEEF04BD) return version;
+    version.major = HIWORD(fixed.dwFileVersionMS);
+    version.minor = LOWORD(fixed.dwFileVersionMS);
+    version.revision = HIWORD(fixed.dwFileVersionLS);
+    return version;
+}
+
+void frmMain::mnuHelpAbout_Click() {
+    if (!aboutForm) aboutForm = std::make_unique<frmAbout>();
+    aboutForm->ShowModal(*this);
+}
+
+Form::WindowSpec frmAbout::Spec() const {
+    return {L"QuillmereAbout", L"About Quillmere", WS_POPUP | WS_CAPTION | WS_SYSMENU,
+            WS_EX_DLGMODALFRAME};
+}
+
+void frmAbout::CreateControls() {
+    SetClientSizeTwips(5460, 3120);
+    cmdOK =
+        AddControl(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, 3600, 2520, 1467, 345);
+    // Sized to the picture: the 32 x 32 icon inside a two-pixel sunken border.
+    picIcon = AddControl(L"STATIC", L"", SS_OWNERDRAW, IdIcon, 240, 240, 540, 540);
+    SetWindowPos(picIcon, nullptr, 0, 0, 32 + 4, 32 + 4, SWP_NOMOVE | SWP_NOZORDER);
+    lblVersion = AddControl(L"STATIC", L"Version", SS_LEFT, IdVersion, 1050, 780, 4092, 225);
+    lblTitle = AddControl(L"STATIC", L"Application Title", SS_LEFT, IdTitle, 1050, 240, 4092, 480);
+    lblDescription =
+        AddControl(L"STATIC", Description, SS_LEFT, IdDescription, 1050, 1125, 4095, 1050);
+    AddControl(L"STATIC", L"Feedback:", SS_LEFT, IdLabel1, 240, 2280, 855, 255);
+    AddControl(L"STATIC", L"Website:", SS_LEFT, IdLabel2, 240, 2520, 735, 255);
+    AddControl(L"STATIC", std::wstring(CopyrightLine).c_str(), SS_LEFT, IdLabel3, 240, 2760, 2535,
+               255);
+    Label4 = AddControl(L"STATIC", std::wstring(FeedbackAddress).c_str(), SS_LEFT | SS_NOTIFY,
+                        IdLabel4, 1080, 2280, 2295, 255);
+    Label5 = AddControl(L"STATIC", std::wstring(WebSiteAddress).c_str(), SS_LEFT | SS_NOTIFY,
+                        IdLabel5, 1080, 2520, 2055, 255);
+}
+
+void frmAbout::Form_Load() {
+    const ProgramVersion v = ReadProgramVersion();
+    SetWindowTextW(lblVersion, VersionText(v.major, v.minor, v.revision).c_str());
+    SetWindowTextW(lblTitle, std::wstring(AppTitle).c_str());
+}
+
+void frmAbout::OnCommand(int id, int code, HWND) {
+    switch (id) {
+    case IDOK:
+    case IDCANCEL: // Esc, and the dialog keys' cancel
+        cmdOK_Click();
+        break;
+    case IdLabel4:
+        if (code == STN_CLICKED) Label4_Click();
+        break;
+    case IdLabel5:
+        if (code == STN_CLICKED) Label5_Click();
+        break;
+    }
+}
+
+void frmAbout::cmdOK_Click() {
+    Unload();
+}
+
+void frmAbout::Label4_Click() {
+    SendFeedbackMail(std::wstring(FeedbackAddress));
+}
+
+void frmAbout::Label5_Click() {
+    OpenWebPage(std::wstring(WebSiteAddress));
+}
+
+COLORREF frmAbout::LabelColour(HWND label) const {
+    if (label == Label4 || label == Label5) return RGB(0, 0, 255);
+    if (label == lblTitle || label == lblDescription) return RGB(0, 0, 0);
+    return CLR_INVALID;
+}
+
+LRESULT frmAbout::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case DM_GETDEFID:
+        return MAKELRESULT(IDOK, DC_HASDEFID);
+    case WM_SETCURSOR: {
+        const HWND over = reinterpret_cast<HWND>(wp);
+        if ((over == Label4 || over == Label5) && LOWORD(lp) == HTCLIENT) {
+            SetCursor(HandCursor());
+            return TRUE;
+        }
+        break;
+    }
+    case WM_DRAWITEM:
+        if (wp == IdIcon) {
+            PaintIcon(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));
+            return TRUE;
+        }
+        break;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        const HDC dc = BeginPaint(hwnd(), &ps);
+        DrawLine1(dc);
+        EndPaint(hwnd(), &ps);
+        return 0;
+    }
+    }
+    return Form::HandleMessage(msg, wp, lp);
+}
+
+// The etched rule: Line1(1) grey and one pixel high, Line1(0) white and two pixels high below.
+void frmAbout::DrawLine1(HDC dc) const {
+    const GdiObject<HBRUSH> grey(CreateSolidBrush(RGB(128, 128, 128)));
+    const GdiObject<HBRUSH> white(CreateSolidBrush(RGB(255, 255, 255)));
+    const RECT line1 = {TwipsToPixelsX(225), TwipsToPixelsY(2190), TwipsToPixelsX(5280),
+                        TwipsToPixelsY(2190) + 1};
+    const RECT line0 = {TwipsToPixelsX(240), TwipsToPixelsY(2205), TwipsToPixelsX(5280),
+                        TwipsToPixelsY(2205) + 2};
+    FillRect(dc, &line1, grey.get());
+    FillRect(dc, &line0, white.get());
+}
+
+void frmAbout::PaintIcon(const DRAWITEMSTRUCT& item) const {
+    RECT box = item.rcItem;
+    const GdiObject<HBRUSH> background(CreateSolidBrush(RGB(192, 192, 192)));
+    FillRect(item.hDC, &box, background.get());
+    DrawEdge(item.hDC, &box, EDGE_SUNKEN, BF_RECT);
+    const HICON icon = static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 32, 32, 0));
+    DrawIconEx(item.hDC, box.left + 2, box.top + 2, icon, 32, 32, 0, nullptr, DI_NORMAL);
+    DestroyIcon(icon);
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "win/Form.h"
+
+#include <string>
+
+// "Version 1.2.0" from the three version numbers.
+std::wstring VersionText(unsigned major, unsigned minor, unsigned revision);
+
+struct ProgramVersion {
+    unsigned major = 0, minor = 0, revision = 0;
+};
+// The version numbers from the program file's own version stamp.
+ProgramVersion ReadProgramVersion();
+
+// The About window: icon, title, version, description and the two contact lines.
+class frmAbout : public Form {
+  public:
+    enum : int {
+        IdVersion = 100,
+        IdTitle,
+        IdDescription,
+        IdIcon,
+        IdLabel1,
+        IdLabel2,
+        IdLabel3,
+        IdLabel4,
+        IdLabel5,
+    };
+
+  protected:
+    WindowSpec Spec() const override;
+    void CreateControls() override;
+    void Form_Load() override;
+    void OnCommand(int id, int code, HWND control) override;
+    COLORREF LabelColour(HWND label) const override;
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+  private:
+    void cmdOK_Click();
+    void Label4_Click();
+    void Label5_Click();
+    void DrawLine1(HDC dc) const;
+    void PaintIcon(const DRAWITEMSTRUCT& item) const;
+
+    HWND cmdOK = nullptr;
+    HWND picIcon = nullptr;
+    HWND lblVersion = nullptr;
+    HWND lblTitle = nullptr;
+    HWND lblDescription = nullptr;
+    HWND Label4 = nullptr;
+    HWND Label5 = nullptr;
+};

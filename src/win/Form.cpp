@@ -1,0 +1,229 @@
+#include "win/Form.h"
+
+#include "resource.h"
+
+#include <algorithm>
+#include <set>
+
+namespace {
+
+std::vector<Form*> loadedForms;
+
+int ScreenDpi(int axis) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, axis);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+} // namespace
+
+Form::~Form() {
+    if (hwnd_) Unload();
+}
+
+const std::vector<Form*>& Form::LoadedForms() {
+    return loadedForms;
+}
+
+int Form::TwipsToPixelsX(int twips) {
+    static const int dpi = ScreenDpi(LOGPIXELSX);
+    return MulDiv(twips, dpi, 1440);
+}
+
+int Form::TwipsToPixelsY(int twips) {
+    static const int dpi = ScreenDpi(LOGPIXELSY);
+    return MulDiv(twips, dpi, 1440);
+}
+
+void Form::RegisterClassOnce(const wchar_t* className) {
+    static std::set<std::wstring> registered;
+    if (!registered.insert(className).second) return;
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_APP));
+    wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                               GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), 0));
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = className;
+    RegisterClassExW(&wc);
+}
+
+void Form::Load(HWND owner) {
+    if (hwnd_) return;
+    const WindowSpec spec = Spec();
+    RegisterClassOnce(spec.className);
+    hwnd_ = CreateWindowExW(spec.exStyle, spec.className, spec.caption, spec.style, CW_USEDEFAULT,
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
+                            GetModuleHandleW(nullptr), this);
+    if (!hwnd_) return;
+    loadedForms.push_back(this);
+    CreateControls();
+    Form_Load();
+}
+
+void Form::Show() {
+    if (!hwnd_) Load();
+    if (!hwnd_) return;
+    ShowWindow(hwnd_, SW_SHOW);
+    UpdateWindow(hwnd_);
+}
+
+void Form::ShowModal(Form& owner) {
+    if (!hwnd_) Load(owner.hwnd());
+    if (!hwnd_) return;
+    CentreOver(owner.hwnd());
+    modalOwner_ = owner.hwnd();
+    EnableWindow(modalOwner_, FALSE);
+    Show();
+    MSG msg;
+    while (hwnd_) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == -1) break;
+        if (got == 0) { // leave the quit for the outer loop
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (!PreTranslate(msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    if (hwnd_) Unload();
+}
+
+void Form::Unload() {
+    if (!hwnd_) return;
+    std::int16_t cancel = 0;
+    Form_Unload(cancel);
+    if (cancel || !hwnd_) return;
+    // Re-enable the owner before this window goes, so that activation returns to it.
+    if (modalOwner_) {
+        EnableWindow(modalOwner_, TRUE);
+        modalOwner_ = nullptr;
+    }
+    loadedForms.erase(std::remove(loadedForms.begin(), loadedForms.end(), this), loadedForms.end());
+    const HWND gone = hwnd_;
+    hwnd_ = nullptr;
+    lastFocus_ = nullptr;
+    DestroyWindow(gone);
+    if (loadedForms.empty()) PostQuitMessage(0);
+}
+
+int Form::RunMessageLoop() {
+    MSG msg;
+    BOOL got;
+    while ((got = GetMessageW(&msg, nullptr, 0, 0)) != 0 && got != -1) {
+        if (!PreTranslate(msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    return got == 0 ? static_cast<int>(msg.wParam) : 1;
+}
+
+// Tab, arrows, Enter, Esc and access keys, as a dialog box handles them.
+bool Form::PreTranslate(MSG& msg) {
+    const HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    for (Form* form : loadedForms)
+        if (form->hwnd_ == root) return IsDialogMessageW(root, &msg) != FALSE;
+    return false;
+}
+
+HWND Form::AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id,
+                      int left, int top, int width, int height) {
+    HWND control = CreateWindowExW(
+        0, windowClass, text, WS_CHILD | WS_VISIBLE | style, TwipsToPixelsX(left),
+        TwipsToPixelsY(top), TwipsToPixelsX(width), TwipsToPixelsY(height), hwnd_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
+                 FALSE);
+    return control;
+}
+
+void Form::SetOuterSizeTwips(int width, int height) {
+    SetWindowPos(hwnd_, nullptr, 0, 0, TwipsToPixelsX(width), TwipsToPixelsY(height),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::SetClientSizeTwips(int width, int height) {
+    RECT r = {0, 0, TwipsToPixelsX(width), TwipsToPixelsY(height)};
+    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)),
+                       GetMenu(hwnd_) != nullptr,
+                       static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
+    SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Centres over a window, or over the work area when there is none; kept on the screen.
+void Form::CentreOver(HWND reference) {
+    RECT area, self;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    RECT ref = area;
+    if (reference) GetWindowRect(reference, &ref);
+    GetWindowRect(hwnd_, &self);
+    const int w = self.right - self.left, h = self.bottom - self.top;
+    int x = ref.left + ((ref.right - ref.left) - w) / 2;
+    int y = ref.top + ((ref.bottom - ref.top) - h) / 2;
+    x = std::max<int>(area.left, std::min<int>(x, area.right - w));
+    y = std::max<int>(area.top, std::min<int>(y, area.bottom - h));
+    SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    Form* self;
+    if (msg == WM_NCCREATE) {
+        self = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    }
+    // After Unload the form no longer owns the window; what is left is plain teardown.
+    if (!self || self->hwnd_ != hwnd) return DefWindowProcW(hwnd, msg, wp, lp);
+    return self->HandleMessage(msg, wp, lp);
+}
+
+LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_COMMAND:
+        OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
+        return 0;
+    case WM_CLOSE:
+        Unload();
+        return 0;
+    case WM_ACTIVATE:
+        // Keep the keyboard focus where the user left it, as a dialog box does.
+        if (LOWORD(wp) == WA_INACTIVE) {
+            const HWND focus = GetFocus();
+            if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+        } else {
+            HWND target = lastFocus_ && IsWindow(lastFocus_) && IsWindowEnabled(lastFocus_)
+                              ? lastFocus_
+                              : GetNextDlgTabItem(hwnd_, nullptr, FALSE);
+            if (target) SetFocus(target);
+        }
+        return 0;
+    case WM_CTLCOLORSTATIC: {
+        const HDC dc = reinterpret_cast<HDC>(wp);
+        const COLORREF colour = LabelColour(reinterpret_cast<HWND>(lp));
+        if (colour != CLR_INVALID) SetTextColor(dc, colour);
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    }
+    return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+std::wstring WindowText(HWND hwnd) {
+    const int length = GetWindowTextLengthW(hwnd);
+    if (length <= 0) return {};
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), length + 1)));
+    return text;
+}

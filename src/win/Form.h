@@ -1,0 +1,68 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A top-level window with the life cycle the program's two windows need: load (create and run
+// Form_Load), show, modal show over an owner, and unload (run Form_Unload and destroy). The
+// application keeps its loaded forms in load order and ends when none is left.
+class Form {
+  public:
+    Form() = default;
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+    virtual ~Form();
+
+    HWND hwnd() const { return hwnd_; }
+    bool IsLoaded() const { return hwnd_ != nullptr; }
+
+    void Load(HWND owner = nullptr);
+    void Show();
+    // Shows over owner with owner disabled, and returns once this form is unloaded.
+    void ShowModal(Form& owner);
+    void Unload();
+
+    static const std::vector<Form*>& LoadedForms();
+    // Runs the program's message loop until the last form is unloaded.
+    static int RunMessageLoop();
+
+    static int TwipsToPixelsX(int twips);
+    static int TwipsToPixelsY(int twips);
+
+  protected:
+    struct WindowSpec {
+        const wchar_t* className;
+        const wchar_t* caption;
+        DWORD style;
+        DWORD exStyle;
+    };
+    virtual WindowSpec Spec() const = 0;
+    virtual void CreateControls() = 0;
+    virtual void Form_Load() {}
+    virtual void Form_Unload(std::int16_t& cancel) { (void)cancel; }
+    virtual void OnCommand(int id, int code, HWND control) = 0;
+    // Text colour of a label, or CLR_INVALID for the default.
+    virtual COLORREF LabelColour(HWND) const { return CLR_INVALID; }
+    virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+
+    // Creates a child control at a position and size given in twips, in the default GUI font.
+    HWND AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id, int left,
+                    int top, int width, int height);
+    void SetOuterSizeTwips(int width, int height);
+    void SetClientSizeTwips(int width, int height);
+    void CentreOver(HWND reference);
+
+  private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static bool PreTranslate(MSG& msg);
+    static void RegisterClassOnce(const wchar_t* className);
+
+    HWND hwnd_ = nullptr;
+    HWND modalOwner_ = nullptr;
+    HWND lastFocus_ = nullptr;
+};
+
+std::wstring WindowText(HWND hwnd);
