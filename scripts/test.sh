@@ -19,7 +19,15 @@ cleanup() {
 }
 trap cleanup EXIT
 warm_wine
-mkdir -p "$build/test-output"
+rm -rf "$build/test-output"; mkdir -p "$build/test-output"
 export QUILLMERE_TEST_OUTPUT="$build/test-output"
 cd "$build"
-ctest --output-on-failure --timeout 600 "$@"
+status=0
+ctest --output-on-failure --timeout 600 "$@" || status=$?
+# Screenshots for a reviewer to look at (not compared): BMP from the driver, PNG for people.
+for bmp in "$QUILLMERE_TEST_OUTPUT"/*.bmp; do
+    [ -e "$bmp" ] || continue
+    convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+done
+ls "$QUILLMERE_TEST_OUTPUT"/*.png >/dev/null 2>&1 && echo "Screenshots: $QUILLMERE_TEST_OUTPUT"
+exit $status

@@ -13,9 +13,10 @@ make_prefix() {
     "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
     "$WINE64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
         </dev/null >/dev/null 2>&1
-    # Wine's own Tahoma and Marlett: without them the dialog font falls back to a wider face
-    # that no longer fits the designed label boxes.
-    cp /usr/share/wine/fonts/{tahoma,tahomabd,marlett}.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+    # Wine's own MS Sans Serif, Tahoma and Marlett, which this Wine build does not find by
+    # itself: without them every dialog font falls back to a wider face.
+    cp /usr/share/wine/fonts/{sserife.fon,tahoma.ttf,tahomabd.ttf,marlett.ttf} \
+        "$WINEPREFIX/drive_c/windows/Fonts/"
     "$WINESERVER" -w
 }
 

@@ -93,7 +93,7 @@ void frmMain::FitComboHeight(HWND combo, int twips) {
     GetWindowRect(combo, &r);
     const LRESULT item = SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
     const int excess = static_cast<int>(r.bottom - r.top) - TwipsToPixelsY(twips);
-    if (item > excess)
+    if (excess != 0 && item > excess)
         SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item - excess);
 }
 

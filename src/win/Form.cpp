@@ -1,6 +1,7 @@
 #include "win/Form.h"
 
 #include "resource.h"
+#include "win/Handles.h"
 
 #include <algorithm>
 #include <set>
@@ -34,6 +35,14 @@ int Form::TwipsToPixelsX(int twips) {
 int Form::TwipsToPixelsY(int twips) {
     static const int dpi = ScreenDpi(LOGPIXELSY);
     return MulDiv(twips, dpi, 1440);
+}
+
+HFONT Form::DefaultFont() {
+    static const GdiObject<HFONT> font(
+        CreateFontW(-MulDiv(8, ScreenDpi(LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                    DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                    DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif"));
+    return font.get();
 }
 
 void Form::RegisterClassOnce(const wchar_t* className) {
@@ -141,8 +150,7 @@ HWND Form::AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD sty
         0, windowClass, text, WS_CHILD | WS_VISIBLE | style, TwipsToPixelsX(left),
         TwipsToPixelsY(top), TwipsToPixelsX(width), TwipsToPixelsY(height), hwnd_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
-                 FALSE);
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultFont()), FALSE);
     return control;
 }
 

@@ -31,6 +31,9 @@ class Form {
 
     static int TwipsToPixelsX(int twips);
     static int TwipsToPixelsY(int twips);
+    // The one font of every window: 8-point MS Sans Serif, the dialog font the layouts were
+    // designed in (the two-line labels and the description fit it).
+    static HFONT DefaultFont();
 
   protected:
     struct WindowSpec {
@@ -48,7 +51,7 @@ class Form {
     virtual COLORREF LabelColour(HWND) const { return CLR_INVALID; }
     virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
-    // Creates a child control at a position and size given in twips, in the default GUI font.
+    // Creates a child control at a position and size given in twips, in the default font.
     HWND AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id, int left,
                     int top, int width, int height);
     void SetOuterSizeTwips(int width, int height);

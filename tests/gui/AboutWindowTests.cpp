@@ -1,0 +1,241 @@
+#include "GuiFixture.h"
+
+#include "AppInfo.h"
+#include "frmAbout.h"
+#include "frmMain.h"
+
+#include <fstream>
+
+#ifndef LAUNCH_RECORDER_EXE
+#error LAUNCH_RECORDER_EXE must name the stand-in mail client and browser
+#endif
+
+namespace {
+
+const wchar_t Record[] = L"C:\\quillmere-launch.txt";
+
+std::wstring ZPath(std::string unixPath) {
+    std::wstring path(unixPath.begin(), unixPath.end());
+    for (auto& c : path)
+        if (c == L'/') c = L'\\';
+    return L"Z:" + path;
+}
+
+class AboutWindow : public GuiTest {
+  protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        for (const wchar_t* scheme : {L"mailto", L"https"})
+            handlers.push_back(std::make_unique<KeyBackup>(
+                HKEY_LOCAL_MACHINE, std::wstring(L"Software\\Classes\\") + scheme));
+        DeleteFileW(Record);
+        Start();
+    }
+    void TearDown() override {
+        GuiTest::TearDown();
+        handlers.clear();
+        DeleteFileW(Record);
+    }
+    // Points the scheme at a program of the test's choosing (Wine reads only the machine-wide
+    // classes for a URL).
+    void Handle(const wchar_t* scheme, const std::wstring& program) {
+        const std::wstring key = std::wstring(L"Software\\Classes\\") + scheme;
+        PutString(HKEY_LOCAL_MACHINE, key, L"", std::wstring(L"URL:") + scheme);
+        PutString(HKEY_LOCAL_MACHINE, key, L"URL Protocol", L"");
+        PutString(HKEY_LOCAL_MACHINE, key + L"\\shell\\open\\command", L"",
+                  L"\"" + program + L"\" \"%1\"");
+    }
+    HWND Open() {
+        app->OpenAbout();
+        HWND about = app->WaitForWindow(L"QuillmereAbout");
+        EXPECT_NE(about, nullptr) << "the About window did not open";
+        if (about) WaitUntil([&] { return app->Focus() == GetDlgItem(about, IDOK); }, 2000);
+        return about;
+    }
+    bool Closed() {
+        return WaitUntil([&] { return !app->FindWindowOf(L"QuillmereAbout"); });
+    }
+    void Click(HWND label) {
+        PostMessageW(label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+        PostMessageW(label, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    }
+    // The target and folder the stand-in program was handed; empty if it never ran.
+    std::vector<std::wstring> Launched(DWORD timeoutMs = 10000) {
+        std::vector<std::wstring> lines;
+        if (!WaitUntil([] { return GetFileAttributesW(Record) != INVALID_FILE_ATTRIBUTES; },
+                       timeoutMs))
+            return lines;
+        std::ifstream in(Record, std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::wstring text(bytes.size() / 2, L'\0');
+        memcpy(text.data(), bytes.data(), text.size() * 2);
+        for (size_t start = 0, end; (end = text.find(L'\n', start)) != std::wstring::npos;
+             start = end + 1)
+            lines.push_back(text.substr(start, end - start));
+        return lines;
+    }
+    void ExpectAt(HWND about, int id, int left, int top, int width, int height) {
+        const RECT r = RectInClient(GetDlgItem(about, id), about);
+        EXPECT_NEAR(r.left, PxX(left), 1) << id;
+        EXPECT_NEAR(r.top, PxY(top), 1) << id;
+        EXPECT_NEAR(r.right - r.left, PxX(width), 1) << id;
+        EXPECT_NEAR(r.bottom - r.top, PxY(height), 1) << id;
+    }
+    std::vector<std::unique_ptr<KeyBackup>> handlers;
+};
+
+TEST_F(AboutWindow, ShowsTitleVersionDescriptionAndContactsModally) {
+    HWND about = Open();
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(Text(about), L"About Quillmere");
+    EXPECT_EQ(GetWindow(about, GW_OWNER), app->main());
+    EXPECT_FALSE(IsWindowEnabled(app->main()));
+    const LONG style = GetWindowLongW(about, GWL_STYLE);
+    EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+
+    RECT client, self, owner;
+    GetClientRect(about, &client);
+    EXPECT_NEAR(client.right, PxX(5460), 1);
+    EXPECT_NEAR(client.bottom, PxY(3120), 1);
+    GetWindowRect(about, &self);
+    GetWindowRect(app->main(), &owner);
+    EXPECT_NEAR(self.left + self.right, owner.left + owner.right, 3);
+    EXPECT_NEAR(self.top + self.bottom, owner.top + owner.bottom, 3);
+
+    ExpectAt(about, IDOK, 3600, 2520, 1467, 345);
+    ExpectAt(about, frmAbout::IdVersion, 1050, 780, 4092, 225);
+    ExpectAt(about, frmAbout::IdTitle, 1050, 240, 4092, 480);
+    ExpectAt(about, frmAbout::IdDescription, 1050, 1125, 4095, 1050);
+    ExpectAt(about, frmAbout::IdLabel1, 240, 2280, 855, 255);
+    ExpectAt(about, frmAbout::IdLabel2, 240, 2520, 735, 255);
+    ExpectAt(about, frmAbout::IdLabel3, 240, 2760, 2535, 255);
+    ExpectAt(about, frmAbout::IdLabel4, 1080, 2280, 2295, 255);
+    ExpectAt(about, frmAbout::IdLabel5, 1080, 2520, 2055, 255);
+    const RECT icon = RectInClient(GetDlgItem(about, frmAbout::IdIcon), about);
+    EXPECT_EQ(icon.left, PxX(240));
+    EXPECT_EQ(icon.top, PxY(240));
+    EXPECT_EQ(icon.right - icon.left, 36);
+    EXPECT_EQ(icon.bottom - icon.top, 36);
+
+    EXPECT_EQ(Text(GetDlgItem(about, IDOK)), L"OK");
+    EXPECT_EQ(Text(GetDlgItem(about, frmAbout::IdTitle)), L"Quillmere");
+    EXPECT_EQ(Text(GetDlgItem(about, frmAbout::IdVersion)), L"Version 1.2.0");
+    const std::wstring description = Text(GetDlgItem(about, frmAbout::IdDescription));
+    EXPECT_EQ(description.size(), 256u);
+    EXPECT_EQ(description,
+              L"This utility allows you to quickly and easily change the Screen Saver that is "
+              L"used when the Welcome Screen is showing.  You must have Administrator level "
+              L"privileges to use this utility. Only SCR files in the Windows\\System32 folder "
+              L"are provided as options.");
+    EXPECT_EQ(Text(GetDlgItem(about, frmAbout::IdLabel1)), L"Feedback:");
+    EXPECT_EQ(Text(GetDlgItem(about, frmAbout::IdLabel2)), L"Website:");
+    EXPECT_EQ(Text(GetDlgItem(about, frmAbout::IdLabel3)), CopyrightLine);
+    EXPECT_EQ(Text(GetDlgItem(about, frmAbout::IdLabel4)), FeedbackAddress);
+    EXPECT_EQ(Text(GetDlgItem(about, frmAbout::IdLabel5)), WebSiteAddress);
+    EXPECT_EQ(app->Focus(), GetDlgItem(about, IDOK));
+
+    // The etched rule and the icon box, read off the screen.
+    HDC screen = GetDC(nullptr);
+    POINT origin{0, 0};
+    ClientToScreen(about, &origin);
+    const int x = origin.x + PxX(2000);
+    EXPECT_EQ(GetPixel(screen, x, origin.y + PxY(2190)), RGB(128, 128, 128));
+    EXPECT_EQ(GetPixel(screen, x, origin.y + PxY(2205)), RGB(255, 255, 255));
+    EXPECT_EQ(GetPixel(screen, x, origin.y + PxY(2205) + 1), RGB(255, 255, 255));
+    EXPECT_EQ(GetPixel(screen, origin.x + icon.left + 3, origin.y + icon.top + 3),
+              RGB(192, 192, 192));
+    ReleaseDC(nullptr, screen);
+    SaveScreenshot(about, L"about-window");
+}
+
+TEST_F(AboutWindow, OkEnterEscapeAndCloseBoxCloseItAndReopenRebuildsIt) {
+    const auto closeWith = [&](const std::function<void(HWND)>& action) {
+        HWND about = Open();
+        ASSERT_NE(about, nullptr);
+        SetWindowTextW(GetDlgItem(about, frmAbout::IdVersion), L"stale");
+        action(about);
+        EXPECT_TRUE(Closed());
+        app->Settle();
+        EXPECT_TRUE(IsWindowEnabled(app->main()));
+        EXPECT_EQ(WaitForSingleObject(app->process(), 0), WAIT_TIMEOUT);
+    };
+    closeWith([&](HWND about) { app->Press(GetDlgItem(about, IDOK)); });
+    closeWith([&](HWND about) { app->Key(GetDlgItem(about, IDOK), VK_RETURN); });
+    closeWith([&](HWND about) { app->Key(GetDlgItem(about, IDOK), VK_ESCAPE); });
+    closeWith([&](HWND about) { PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0); });
+    HWND about = Open();
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(Text(GetDlgItem(about, frmAbout::IdVersion)), L"Version 1.2.0");
+    EXPECT_EQ(Text(GetDlgItem(about, frmAbout::IdTitle)), L"Quillmere");
+}
+
+TEST_F(AboutWindow, FeedbackLineOpensTheMailClientWithTheShownAddress) {
+    Handle(L"mailto", ZPath(LAUNCH_RECORDER_EXE));
+    HWND about = Open();
+    ASSERT_NE(about, nullptr);
+    HWND label = GetDlgItem(about, frmAbout::IdLabel4);
+    Click(label);
+    const auto launched = Launched();
+    ASSERT_EQ(launched.size(), 2u) << "the mail client was not started";
+    EXPECT_EQ(launched[0], L"mailto:" + Text(label) + L"?subject=Fenwarden: Quillmere");
+    EXPECT_EQ(launched[1], L"C:\\");
+    EXPECT_TRUE(app->FindWindowOf(L"QuillmereAbout"));
+    EXPECT_FALSE(app->FindWindowOf(L"#32770"));
+}
+
+TEST_F(AboutWindow, WebLineOpensTheBrowserWithTheShownAddress) {
+    Handle(L"https", ZPath(LAUNCH_RECORDER_EXE));
+    HWND about = Open();
+    ASSERT_NE(about, nullptr);
+    HWND label = GetDlgItem(about, frmAbout::IdLabel5);
+    Click(label);
+    const auto launched = Launched();
+    ASSERT_EQ(launched.size(), 2u) << "the browser was not started";
+    EXPECT_EQ(launched[0], Text(label));
+    EXPECT_EQ(launched[1], L"C:\\");
+    EXPECT_TRUE(app->FindWindowOf(L"QuillmereAbout"));
+}
+
+TEST_F(AboutWindow, RefusedLaunchesShowTheirMessageAndKeepTheWindow) {
+    Handle(L"mailto", L"C:\\no\\such\\mailer.exe");
+    Handle(L"https", L"C:\\no\\such\\browser.exe");
+    HWND about = Open();
+    ASSERT_NE(about, nullptr);
+    const struct {
+        int label;
+        const wchar_t* message;
+    } cases[] = {
+        {frmAbout::IdLabel4, L"Error sending mail. Make sure that you have your email client  "
+                             L"correctly installed and configured"},
+        {frmAbout::IdLabel5, L"Error lauching web browser. Make sure that your web browser is "
+                             L"correctly installed and configured"},
+    };
+    for (const auto& c : cases) {
+        Click(GetDlgItem(about, c.label));
+        HWND box = app->WaitForMessageBox(10000);
+        ASSERT_NE(box, nullptr) << c.label;
+        EXPECT_EQ(Text(box), L"Quillmere");
+        EXPECT_EQ(MessageBoxText(box), c.message);
+        EXPECT_EQ(GetWindow(box, GW_OWNER), about);
+        SaveScreenshot(box, c.label == frmAbout::IdLabel4 ? L"mail-refused" : L"web-refused");
+        CloseMessageBox(box);
+        ASSERT_TRUE(WaitUntil([&] { return !app->FindWindowOf(L"#32770"); }));
+        EXPECT_TRUE(IsWindowVisible(about));
+        EXPECT_TRUE(IsWindowEnabled(about));
+    }
+}
+
+TEST_F(AboutWindow, OnlyTheAddressLinesLaunchAnything) {
+    Handle(L"mailto", ZPath(LAUNCH_RECORDER_EXE));
+    Handle(L"https", ZPath(LAUNCH_RECORDER_EXE));
+    HWND about = Open();
+    ASSERT_NE(about, nullptr);
+    for (int id : {frmAbout::IdLabel1, frmAbout::IdLabel2, frmAbout::IdLabel3, frmAbout::IdTitle,
+                   frmAbout::IdVersion, frmAbout::IdDescription, frmAbout::IdIcon})
+        Click(GetDlgItem(about, id));
+    EXPECT_TRUE(Launched(1500).empty());
+    EXPECT_FALSE(app->FindWindowOf(L"#32770"));
+    EXPECT_TRUE(app->FindWindowOf(L"QuillmereAbout"));
+}
+
+} // namespace

@@ -1,0 +1,243 @@
+#include "Driver.h"
+
+#include "frmMain.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#ifndef QUILLMERE_EXE
+#error QUILLMERE_EXE must name the program under test
+#endif
+
+namespace {
+
+std::wstring WindowsPath(std::string unixPath) {
+    std::wstring path(unixPath.begin(), unixPath.end());
+    for (auto& c : path)
+        if (c == L'/') c = L'\\';
+    return path.starts_with(L"\\") ? L"Z:" + path : path;
+}
+
+struct FindArgs {
+    DWORD pid;
+    const wchar_t* className;
+    const wchar_t* title;
+    HWND found;
+};
+
+BOOL CALLBACK FindProc(HWND hwnd, LPARAM lp) {
+    auto* args = reinterpret_cast<FindArgs*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != args->pid || !IsWindowVisible(hwnd) || ClassOf(hwnd) != args->className) return TRUE;
+    if (args->title && Text(hwnd) != args->title) return TRUE;
+    args->found = hwnd;
+    return FALSE;
+}
+
+} // namespace
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const ULONGLONG end = GetTickCount64() + timeoutMs;
+    while (!condition()) {
+        if (GetTickCount64() > end) return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+std::wstring Text(HWND hwnd) {
+    const LRESULT length = SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const LRESULT got =
+        SendMessageW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(got));
+    return text;
+}
+
+std::wstring ClassOf(HWND hwnd) {
+    wchar_t name[256] = {};
+    GetClassNameW(hwnd, name, 256);
+    return name;
+}
+
+RECT RectInClient(HWND control, HWND parent) {
+    RECT r;
+    GetWindowRect(control, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+int PxX(int twips) {
+    HDC dc = GetDC(nullptr);
+    const int px = MulDiv(twips, GetDeviceCaps(dc, LOGPIXELSX), 1440);
+    ReleaseDC(nullptr, dc);
+    return px;
+}
+
+int PxY(int twips) {
+    HDC dc = GetDC(nullptr);
+    const int px = MulDiv(twips, GetDeviceCaps(dc, LOGPIXELSY), 1440);
+    ReleaseDC(nullptr, dc);
+    return px;
+}
+
+std::vector<std::wstring> ComboItems(HWND combo) {
+    std::vector<std::wstring> items;
+    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        std::wstring item(static_cast<size_t>(SendMessageW(combo, CB_GETLBTEXTLEN, i, 0)) + 1,
+                          L'\0');
+        item.resize(static_cast<size_t>(
+            SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(item.data()))));
+        items.push_back(item);
+    }
+    return items;
+}
+
+int ComboSelection(HWND combo) {
+    return static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0));
+}
+
+HWND ComboEdit(HWND combo) {
+    return FindWindowExW(combo, nullptr, L"Edit", nullptr);
+}
+
+RunningApp::RunningApp() {
+    std::wstring exe = WindowsPath(QUILLMERE_EXE);
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &si, &pi_)) {
+        ADD_FAILURE() << "cannot start the program, error " << GetLastError();
+        return;
+    }
+    process_ = pi_.hProcess;
+    pid_ = pi_.dwProcessId;
+    main_ = WaitForWindow(L"QuillmereMain", 15000);
+    EXPECT_NE(main_, nullptr) << "the main window did not appear";
+    Settle();
+}
+
+RunningApp::~RunningApp() {
+    if (!process_) return;
+    if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+        // Close message boxes and windows from the top down, then insist.
+        for (int i = 0; i < 5 && WaitForSingleObject(process_, 0) == WAIT_TIMEOUT; ++i) {
+            if (HWND box = FindWindowOf(L"#32770")) CloseMessageBox(box);
+            if (HWND about = FindWindowOf(L"QuillmereAbout")) PostMessageW(about, WM_CLOSE, 0, 0);
+            if (main_) PostMessageW(main_, WM_CLOSE, 0, 0);
+            WaitForSingleObject(process_, 1000);
+        }
+        if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) TerminateProcess(process_, 1);
+        WaitForSingleObject(process_, 5000);
+    }
+    CloseHandle(pi_.hThread);
+    CloseHandle(process_);
+}
+
+HWND RunningApp::FindWindowOf(const wchar_t* className, const wchar_t* title) const {
+    FindArgs args{pid_, className, title, nullptr};
+    EnumWindows(FindProc, reinterpret_cast<LPARAM>(&args));
+    return args.found;
+}
+
+HWND RunningApp::WaitForWindow(const wchar_t* className, DWORD timeoutMs) const {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindWindowOf(className)) != nullptr; }, timeoutMs);
+    return found;
+}
+
+HWND RunningApp::WaitForMessageBox(DWORD timeoutMs) const {
+    return WaitForWindow(L"#32770", timeoutMs);
+}
+
+bool RunningApp::WaitForExit(DWORD timeoutMs) const {
+    return WaitForSingleObject(process_, timeoutMs) == WAIT_OBJECT_0;
+}
+
+void RunningApp::Settle() const {
+    // A sent message is handled only between other messages, so its return means that what
+    // was sent before is done. Posted actions are waited for by their effects instead.
+    DWORD_PTR result;
+    SendMessageTimeoutW(main_, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
+}
+
+HWND RunningApp::Focus() const {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(pi_.dwThreadId, &info);
+    return info.hwndFocus;
+}
+
+void RunningApp::PickCombo(int id, int index) const {
+    HWND combo = Item(id);
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    SendMessageW(main_, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+}
+
+void RunningApp::Type(int id, const std::wstring& text) const {
+    HWND edit = ComboEdit(Item(id));
+    for (wchar_t c : text)
+        SendMessageW(edit, WM_CHAR, c, 1);
+}
+
+void RunningApp::ReplaceText(int id, const std::wstring& text) const {
+    HWND edit = ComboEdit(Item(id));
+    SendMessageW(edit, EM_SETSEL, 0, -1);
+    SendMessageW(edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void RunningApp::Press(HWND button) const {
+    PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+void RunningApp::OpenAbout() const {
+    PostMessageW(main_, WM_COMMAND, MAKEWPARAM(frmMain::IdHelpAbout, 0), 0);
+}
+
+void RunningApp::Key(HWND target, UINT vk) const {
+    PostMessageW(target, WM_KEYDOWN, vk, 1);
+    PostMessageW(target, WM_KEYUP, vk, 0xC0000001);
+}
+
+void SaveScreenshot(HWND window, const std::wstring& name) {
+    char folder[MAX_PATH] = {};
+    if (!GetEnvironmentVariableA("QUILLMERE_TEST_OUTPUT", folder, MAX_PATH)) return;
+    RECT r;
+    GetWindowRect(window, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(mem, bitmap);
+    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    SelectObject(mem, old);
+
+    BITMAPINFOHEADER header{sizeof header, w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    const DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) & ~3u);
+    std::vector<char> pixels(stride * static_cast<DWORD>(h));
+    GetDIBits(mem, bitmap, 0, static_cast<UINT>(h), pixels.data(),
+              reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+    BITMAPFILEHEADER file{0x4D42, 0, 0, 0, sizeof(BITMAPFILEHEADER) + sizeof header};
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    std::ofstream out(std::filesystem::path(WindowsPath(folder) + L"\\" + name + L".bmp"),
+                      std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&header), sizeof header);
+    out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+    DeleteObject(bitmap);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+}
+
+std::wstring MessageBoxText(HWND box) {
+    return Text(GetDlgItem(box, 0xFFFF));
+}
+
+void CloseMessageBox(HWND box) {
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Drives the real program from outside, in the same Wine prefix: starts it, finds its windows,
+// reads its controls and acts on them the way the controls themselves report user actions.
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
+
+std::wstring Text(HWND hwnd);
+std::wstring ClassOf(HWND hwnd);
+RECT RectInClient(HWND control, HWND parent); // a child's rectangle in its parent's client area
+int PxX(int twips);
+int PxY(int twips);
+
+std::vector<std::wstring> ComboItems(HWND combo);
+int ComboSelection(HWND combo);
+HWND ComboEdit(HWND combo);
+
+// The program under test; ended (gently, then by force) when the object goes.
+class RunningApp {
+  public:
+    RunningApp();
+    RunningApp(const RunningApp&) = delete;
+    RunningApp& operator=(const RunningApp&) = delete;
+    ~RunningApp();
+
+    HWND main() const { return main_; }
+    HWND Item(int id) const { return GetDlgItem(main_, id); }
+    DWORD pid() const { return pid_; }
+    HANDLE process() const { return process_; }
+
+    // A top-level window of this process with this class (and title, if given).
+    HWND FindWindowOf(const wchar_t* className, const wchar_t* title = nullptr) const;
+    HWND WaitForWindow(const wchar_t* className, DWORD timeoutMs = 5000) const;
+    HWND WaitForMessageBox(DWORD timeoutMs = 5000) const;
+    bool WaitForExit(DWORD timeoutMs = 5000) const;
+    // Returns once every message sent before has been handled.
+    void Settle() const;
+    HWND Focus() const;
+
+    void PickCombo(int id, int index) const;                  // as a pick from the list reports it
+    void Type(int id, const std::wstring& text) const;        // characters typed into the field
+    void ReplaceText(int id, const std::wstring& text) const; // the field's text replaced
+    void Press(HWND button) const;                            // a click, without waiting for it
+    void OpenAbout() const;
+    void Key(HWND target, UINT vk) const;
+
+  private:
+    PROCESS_INFORMATION pi_{};
+    HANDLE process_ = nullptr;
+    DWORD pid_ = 0;
+    HWND main_ = nullptr;
+};
+
+// Saves a screenshot of a window (frame included) into the test output folder as BMP.
+void SaveScreenshot(HWND window, const std::wstring& name);
+
+// Message box text and its close.
+std::wstring MessageBoxText(HWND box);
+void CloseMessageBox(HWND box);

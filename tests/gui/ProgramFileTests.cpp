@@ -1,0 +1,61 @@
+// The program file itself: its version stamp and manifest, read as data.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::wstring ExePath() {
+    std::string unix = QUILLMERE_EXE;
+    std::wstring path(unix.begin(), unix.end());
+    for (auto& c : path)
+        if (c == L'/') c = L'\\';
+    return L"Z:" + path;
+}
+
+std::wstring VersionString(const std::vector<BYTE>& info, const wchar_t* name) {
+    void* value = nullptr;
+    UINT length = 0;
+    const std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+    if (!VerQueryValueW(info.data(), path.c_str(), &value, &length)) return L"<missing>";
+    return static_cast<const wchar_t*>(value);
+}
+
+TEST(ProgramFile, CarriesItsVersionStamp) {
+    const std::wstring exe = ExePath();
+    const DWORD size = GetFileVersionInfoSizeW(exe.c_str(), nullptr);
+    ASSERT_GT(size, 0u);
+    std::vector<BYTE> info(size);
+    ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, size, info.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileVersionMS, static_cast<DWORD>(MAKELONG(2, 1)));
+    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+    EXPECT_EQ(fixed->dwProductVersionMS, static_cast<DWORD>(MAKELONG(2, 1)));
+    EXPECT_EQ(fixed->dwProductVersionLS, 0u);
+    EXPECT_EQ(VersionString(info, L"FileVersion"), L"1.02");
+    EXPECT_EQ(VersionString(info, L"ProductName"), L"Quillmere");
+    EXPECT_EQ(VersionString(info, L"Comments"),
+              L"Allows you to change the screen saver for the Welcome Screen");
+}
+
+TEST(ProgramFile, ManifestAsksForCommonControlsDpiAwarenessAndElevation) {
+    const HMODULE exe = LoadLibraryExW(ExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(exe, nullptr);
+    const HRSRC found = FindResourceW(exe, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(found, nullptr);
+    const std::string manifest(static_cast<const char*>(LockResource(LoadResource(exe, found))),
+                               SizeofResource(exe, found));
+    EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
+              std::string::npos);
+    EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
+    EXPECT_NE(manifest.find("level=\"highestAvailable\""), std::string::npos);
+    EXPECT_NE(FindResourceW(exe, MAKEINTRESOURCEW(1), RT_GROUP_ICON), nullptr);
+    FreeLibrary(exe);
+}
+
+} // namespace

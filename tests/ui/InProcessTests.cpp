@@ -1,0 +1,99 @@
+// What another process cannot see of the windows (menus, resources), checked from inside.
+#include "Module1.h"
+#include "frmAbout.h"
+#include "frmMain.h"
+#include "resource.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::wstring MenuText(HMENU menu, UINT position) {
+    wchar_t text[64] = {};
+    GetMenuStringW(menu, position, text, 64, MF_BYPOSITION);
+    return text;
+}
+
+// Creates the main window through the real start-up, and runs the loop until it is gone.
+class InProcess : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        Main();
+        main = FindWindowW(L"QuillmereMain", nullptr);
+        ASSERT_NE(main, nullptr);
+    }
+    void TearDown() override {
+        if (IsWindow(main)) {
+            PostMessageW(main, WM_CLOSE, 0, 0);
+            Form::RunMessageLoop();
+        }
+        EXPECT_TRUE(Form::LoadedForms().empty());
+    }
+    HWND main = nullptr;
+};
+
+TEST_F(InProcess, MenusHaveTheirCaptionsAndItems) {
+    HMENU bar = GetMenu(main);
+    ASSERT_NE(bar, nullptr);
+    ASSERT_EQ(GetMenuItemCount(bar), 2);
+    EXPECT_EQ(MenuText(bar, 0), L"&File");
+    EXPECT_EQ(MenuText(bar, 1), L"&Help");
+    HMENU file = GetSubMenu(bar, 0), help = GetSubMenu(bar, 1);
+    ASSERT_EQ(GetMenuItemCount(file), 1);
+    ASSERT_EQ(GetMenuItemCount(help), 1);
+    EXPECT_EQ(MenuText(file, 0), L"E&xit");
+    EXPECT_EQ(MenuText(help, 0), L"&About "); // the trailing blank belongs to it
+    EXPECT_EQ(GetMenuItemID(file, 0), static_cast<UINT>(frmMain::IdFileExit));
+    EXPECT_EQ(GetMenuItemID(help, 0), static_cast<UINT>(frmMain::IdHelpAbout));
+    EXPECT_NE(GetClassLongPtrW(main, GCLP_HICON), 0);
+}
+
+TEST_F(InProcess, UnloadingTheMainWindowUnloadsTheOthers) {
+    frmAbout about;
+    about.Load(main);
+    ASSERT_TRUE(about.IsLoaded());
+    ASSERT_EQ(Form::LoadedForms().size(), 2u);
+    EXPECT_EQ(Form::LoadedForms()[0]->hwnd(), main);
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    Form::RunMessageLoop();
+    EXPECT_FALSE(about.IsLoaded());
+    EXPECT_FALSE(IsWindow(main));
+}
+
+TEST(Resources, IconIsOne32By32SixteenColourImage) {
+    const HMODULE self = GetModuleHandleW(nullptr);
+    const HRSRC group = FindResourceW(self, MAKEINTRESOURCEW(IDI_APP), RT_GROUP_ICON);
+    ASSERT_NE(group, nullptr);
+    const auto* dir = static_cast<const BYTE*>(LockResource(LoadResource(self, group)));
+    ASSERT_EQ(dir[4] | dir[5] << 8, 1); // one image
+    const BYTE* entry = dir + 6;
+    EXPECT_EQ(entry[0], 32);                // width
+    EXPECT_EQ(entry[1], 32);                // height
+    EXPECT_EQ(entry[2], 16);                // colours
+    EXPECT_EQ(entry[6] | entry[7] << 8, 4); // bits per pixel
+}
+
+TEST(Resources, HandCursorIsTwoColourWithHotSpotAtTheFingertip) {
+    const HCURSOR hand = LoadCursorW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDC_HANDPOINT));
+    ASSERT_NE(hand, nullptr);
+    ICONINFO info{};
+    ASSERT_TRUE(GetIconInfo(hand, &info));
+    EXPECT_EQ(info.xHotspot, 5u);
+    EXPECT_EQ(info.yHotspot, 0u);
+    EXPECT_EQ(info.hbmColor, nullptr); // monochrome: AND and XOR masks only
+    BITMAP mask{};
+    GetObjectW(info.hbmMask, sizeof mask, &mask);
+    EXPECT_EQ(mask.bmWidth, 32);
+    EXPECT_EQ(mask.bmHeight, 64);
+    // The fingertip pixel is black and opaque: AND bit 0, XOR bit 0.
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, info.hbmMask);
+    EXPECT_EQ(GetPixel(dc, 5, 0), RGB(0, 0, 0));
+    EXPECT_EQ(GetPixel(dc, 5, 32), RGB(0, 0, 0));
+    EXPECT_EQ(GetPixel(dc, 0, 0), RGB(255, 255, 255)); // transparent corner
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+}
+
+} // namespace

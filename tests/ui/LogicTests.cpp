@@ -1,0 +1,57 @@
+#include "WebStuffFunctions.h"
+#include "frmAbout.h"
+#include "frmMain.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(TimeoutText, CaptionsAndWholeMinutes) {
+    const struct {
+        const wchar_t* text;
+        std::optional<int> seconds;
+    } cases[] = {
+        {L"1 Min", 60},   {L"10 Min", 600}, {L"  15 MIN  ", 900}, {L"5 min", 300},
+        {L"7", 420},      {L"7Min", 420},   {L"7 min", 420},      {L"9999", 599940},
+        {L"0", {}},       {L"10000", {}},   {L"-1", {}},          {L"", {}},
+        {L"  ", {}},      {L"soon", {}},    {L"5 Minutes", {}},   {L"5 Min x", {}},
+        {L"1.5 Min", {}}, {L"\u0665", {}}, // Arabic-Indic five is no ASCII digit
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TimeoutFromText(c.text), c.seconds) << c.text;
+}
+
+TEST(TimeoutText, TableIsInDesignedOrder) {
+    ASSERT_EQ(TimeoutTable.size(), 5u);
+    const int seconds[] = {60, 120, 300, 600, 900};
+    for (size_t i = 0; i < TimeoutTable.size(); ++i) {
+        EXPECT_EQ(TimeoutTable[i].seconds, seconds[i]);
+        EXPECT_EQ(TimeoutTable[i].caption, std::to_wstring(seconds[i] / 60) + L" Min");
+    }
+}
+
+TEST(VersionLine, PlainNumbersAfterOneBlank) {
+    EXPECT_EQ(VersionText(1, 2, 0), L"Version 1.2.0");
+    EXPECT_EQ(VersionText(10, 0, 65535), L"Version 10.0.65535");
+    const ProgramVersion v = ReadProgramVersion();
+    EXPECT_EQ(VersionText(v.major, v.minor, v.revision), L"Version 1.2.0");
+}
+
+TEST(MailLink, AppendsSubjectWithoutEscaping) {
+    EXPECT_EQ(FeedbackMailLink(L"help@quillmere.example"),
+              L"mailto:help@quillmere.example?subject=Fenwarden: Quillmere");
+    EXPECT_EQ(FeedbackMailLink(L"a b?c=d"), L"mailto:a b?c=d?subject=Fenwarden: Quillmere");
+    EXPECT_EQ(FeedbackMailLink(L""), L"mailto:?subject=Fenwarden: Quillmere");
+}
+
+TEST(ShellResult, AboveThirtyTwoAsSigned32BitIsSuccess) {
+    EXPECT_FALSE(ShellLaunchSucceeded(32));
+    EXPECT_TRUE(ShellLaunchSucceeded(33));
+    EXPECT_FALSE(ShellLaunchSucceeded(0));
+    EXPECT_FALSE(ShellLaunchSucceeded(2));
+    EXPECT_FALSE(ShellLaunchSucceeded(-1));
+    EXPECT_FALSE(ShellLaunchSucceeded(0x80000021LL)); // negative as a 32-bit number
+    EXPECT_TRUE(ShellLaunchSucceeded(0x100000021LL)); // high bits beyond 32 are not read
+}
+
+} // namespace
