@@ -29,3 +29,17 @@ std::optional<std::string> ToAnsi(std::wstring_view text) {
     if (FromAnsi(out) != text) return std::nullopt;
     return out;
 }
+
+std::wstring DecimalText(long long value) {
+    // Work in the negative range, which holds every value, the most negative one included.
+    wchar_t digits[24];
+    wchar_t* end = digits + 24;
+    wchar_t* p = end;
+    long long n = value < 0 ? value : -value;
+    do {
+        *--p = static_cast<wchar_t>(L'0' - n % 10);
+        n /= 10;
+    } while (n != 0);
+    if (value < 0) *--p = L'-';
+    return std::wstring(p, end);
+}

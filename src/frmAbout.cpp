@@ -1,5 +1,6 @@
 #include "frmAbout.h"
 
+#include "AnsiText.h"
 #include "AppInfo.h"
 #include "WebStuffFunctions.h"
 #include "frmMain.h"
@@ -26,8 +27,8 @@ HCURSOR HandCursor() {
 } // namespace
 
 std::wstring VersionText(unsigned major, unsigned minor, unsigned revision) {
-    return L"Version " + std::to_wstring(major) + L"." + std::to_wstring(minor) + L"." +
-           std::to_wstring(revision);
+    return L"Version " + DecimalText(major) + L"." + DecimalText(minor) + L"." +
+           DecimalText(revision);
 }
 
 ProgramVersion ReadProgramVersion() {

@@ -44,7 +44,9 @@ std::optional<int> TimeoutFromText(std::wstring_view text) {
     if (digits == 0 || digits > 4) return std::nullopt;
     const std::wstring_view unit = Trim(text.substr(digits));
     if (!unit.empty() && !EqualsIgnoringCase(unit, L"Min")) return std::nullopt;
-    const int minutes = std::stoi(std::wstring(text.substr(0, digits)));
+    int minutes = 0;
+    for (size_t i = 0; i < digits; ++i)
+        minutes = minutes * 10 + (text[i] - L'0');
     if (minutes < 1) return std::nullopt;
     return minutes * 60;
 }

@@ -23,7 +23,7 @@ bool SetLogonScreenSaver(const std::wstring& fileName, std::optional<int> second
         SetRegistryString(LogonDesktopKey.root, LogonDesktopKey.path, L"ScreenSaveActive", L"1");
     if (seconds)
         accepted &= SetRegistryString(LogonDesktopKey.root, LogonDesktopKey.path,
-                                      L"ScreenSaveTimeout", std::to_wstring(*seconds));
+                                      L"ScreenSaveTimeout", DecimalText(*seconds));
     return accepted;
 }
 

@@ -138,3 +138,16 @@ TEST_F(RegistryStrings, UnreadableKeyGivesDefault) {
 }
 
 } // namespace
+
+#include "AnsiText.h"
+
+#include <climits>
+
+TEST(DecimalText, PlainDigitsAndASignOnlyWhenNegative) {
+    EXPECT_EQ(DecimalText(0), L"0");
+    EXPECT_EQ(DecimalText(600), L"600");
+    EXPECT_EQ(DecimalText(-5), L"-5");
+    EXPECT_EQ(DecimalText(1000000), L"1000000");
+    EXPECT_EQ(DecimalText(LLONG_MAX), L"9223372036854775807");
+    EXPECT_EQ(DecimalText(LLONG_MIN), L"-9223372036854775808");
+}

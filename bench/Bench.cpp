@@ -1,0 +1,202 @@
+// Measures Quillmere against the floor Wine itself sets, side by side in one run, and prints a
+// table of medians. Usage: bench.exe QUILLMERE_EXE MINIMAL_EXE MINIMAL_WITH_MANIFEST_EXE [RUNS]
+#include "settings.h"
+
+#include <windows.h>
+
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+double Now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+struct FindArgs {
+    DWORD pid;
+    const wchar_t* className;
+    HWND found;
+};
+
+BOOL CALLBACK FindProc(HWND hwnd, LPARAM lp) {
+    auto* args = reinterpret_cast<FindArgs*>(lp);
+    DWORD pid = 0;
+    wchar_t name[64] = {};
+    GetWindowThreadProcessId(hwnd, &pid);
+    GetClassNameW(hwnd, name, 64);
+    if (pid != args->pid || wcscmp(name, args->className) != 0) return TRUE;
+    args->found = hwnd;
+    return FALSE;
+}
+
+// Answers a sent message only from its message loop, so a reply means the load is over.
+bool Responds(HWND hwnd) {
+    DWORD_PTR result;
+    return SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result) != 0;
+}
+
+std::wstring Text(HWND hwnd) {
+    wchar_t text[512] = {};
+    SendMessageW(hwnd, WM_GETTEXT, 512, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+struct Sample {
+    double seconds = 0;
+    double workingSetKb = 0;
+    double privateKb = 0;
+};
+
+// Starts a program and times it until it is ready: its window is there, answers from its
+// message loop, and, where asked, shows a filled chooser with Apply disabled.
+Sample StartAndMeasure(const std::wstring& exe, const wchar_t* className, bool chooser) {
+    Sample sample;
+    std::wstring commandLine = L"\"" + exe + L"\"";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    const double start = Now();
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &si, &pi)) {
+        std::fprintf(stderr, "cannot start %ls\n", exe.c_str());
+        std::exit(1);
+    }
+    HWND window = nullptr;
+    for (;;) {
+        FindArgs args{pi.dwProcessId, className, nullptr};
+        EnumWindows(FindProc, reinterpret_cast<LPARAM>(&args));
+        if ((window = args.found) && Responds(window)) {
+            if (!chooser) break;
+            HWND combo = GetDlgItem(window, 100), apply = GetDlgItem(window, 102);
+            if (SendMessageW(combo, CB_GETCOUNT, 0, 0) > 0 && Text(combo) != L"Combo1" &&
+                !IsWindowEnabled(apply))
+                break;
+        }
+        if (Now() - start > 30) {
+            std::fprintf(stderr, "%ls never became ready\n", exe.c_str());
+            std::exit(1);
+        }
+        Sleep(0);
+    }
+    sample.seconds = Now() - start;
+    Sleep(200); // settle before reading memory
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    memory.cb = sizeof memory;
+    if (GetProcessMemoryInfo(pi.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                             sizeof memory)) {
+        sample.workingSetKb = static_cast<double>(memory.WorkingSetSize) / 1024;
+        sample.privateKb = static_cast<double>(memory.PrivateUsage) / 1024;
+    }
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    if (WaitForSingleObject(pi.hProcess, 10000) != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return sample;
+}
+
+void SetSystemRoot(const std::wstring& root) {
+    HKEY key;
+    RegOpenKeyExW(WindowsVersionKey.root, WindowsVersionKey.path, 0, KEY_SET_VALUE, &key);
+    RegSetValueExW(key, L"SystemRoot", 0, REG_SZ, reinterpret_cast<const BYTE*>(root.c_str()),
+                   static_cast<DWORD>((root.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 4) {
+        std::fprintf(stderr,
+                     "usage: bench QUILLMERE_EXE MINIMAL_EXE MINIMAL_MANIFEST_EXE [RUNS]\n");
+        return 2;
+    }
+    const int runs = argc > 4 ? _wtoi(argv[4]) : 21;
+
+    // Start-up and memory, the two programs in turn so that both see the same machine.
+    std::vector<double> appTime, minTime, ratio, appWs, minWs, appPriv, minPriv, wsRatio;
+    std::vector<double> cc6Time, cc6Ratio, cc6Ws;
+    StartAndMeasure(argv[1], L"QuillmereMain", true); // warm the file cache once each
+    StartAndMeasure(argv[2], L"MinimalWindow", false);
+    StartAndMeasure(argv[3], L"MinimalWindow", false);
+    for (int i = 0; i < runs; ++i) {
+        const Sample floor = StartAndMeasure(argv[2], L"MinimalWindow", false);
+        const Sample cc6 = StartAndMeasure(argv[3], L"MinimalWindow", false);
+        const Sample app = StartAndMeasure(argv[1], L"QuillmereMain", true);
+        cc6Time.push_back(cc6.seconds * 1000);
+        cc6Ratio.push_back(app.seconds / cc6.seconds);
+        cc6Ws.push_back(cc6.workingSetKb);
+        minTime.push_back(floor.seconds * 1000);
+        appTime.push_back(app.seconds * 1000);
+        ratio.push_back(app.seconds / floor.seconds);
+        minWs.push_back(floor.workingSetKb);
+        appWs.push_back(app.workingSetKb);
+        minPriv.push_back(floor.privateKb);
+        appPriv.push_back(app.privateKb);
+        wsRatio.push_back(floor.workingSetKb > 0 ? app.workingSetKb / floor.workingSetKb : 0);
+    }
+
+    // Listing scale through the real entry point, the system root pointed at each folder.
+    const wchar_t* sizes[] = {L"1000", L"10000", L"100000"};
+    double perFile[3] = {}, total[3] = {};
+    wchar_t savedRoot[MAX_PATH] = {};
+    DWORD savedBytes = sizeof savedRoot;
+    RegGetValueW(WindowsVersionKey.root, WindowsVersionKey.path, L"SystemRoot", RRF_RT_REG_SZ,
+                 nullptr, savedRoot, &savedBytes);
+    for (int s = 0; s < 3; ++s) {
+        SetSystemRoot(std::wstring(L"C:\\quillmere-bench\\") + sizes[s]);
+        std::vector<double> times;
+        for (int i = 0; i < 11; ++i) {
+            const double start = Now();
+            const size_t found = ListScreenSaverFiles().size();
+            times.push_back(Now() - start);
+            if (found != static_cast<size_t>(_wtoi(sizes[s]) / 20)) {
+                std::fprintf(stderr, "listing %ls found %zu\n", sizes[s], found);
+                return 1;
+            }
+        }
+        total[s] = Median(times);
+        perFile[s] = total[s] / _wtoi(sizes[s]) * 1e9;
+    }
+    SetSystemRoot(savedRoot);
+
+    std::printf("| measure | Quillmere | minimal window | ratio (median of pairs) | target |\n");
+    std::printf("|---|---|---|---|---|\n");
+    std::printf("| start-up to ready, ms | %.1f | %.1f | %.3f | <= 1.25 |\n", Median(appTime),
+                Median(minTime), Median(ratio));
+    std::printf("| working set, KB | %.0f | %.0f | %.3f | <= 1.2 |\n", Median(appWs), Median(minWs),
+                Median(wsRatio));
+    if (Median(minPriv) > 0)
+        std::printf("| private bytes, KB | %.0f | %.0f | %.3f | |\n", Median(appPriv),
+                    Median(minPriv), Median(appPriv) / Median(minPriv));
+    else
+        std::printf("| private bytes | not reported by Wine | | | |\n");
+    std::printf("\nThe minimal window with Quillmere's manifest (common controls 6): start-up "
+                "%.1f ms, Quillmere / it %.3f; working set %.0f KB.\n",
+                Median(cc6Time), Median(cc6Ratio), Median(cc6Ws));
+    std::printf("\n| listing | files | median, ms | per file, ns |\n|---|---|---|---|\n");
+    for (int s = 0; s < 3; ++s)
+        std::printf("| ListScreenSaverFiles | %ls | %.2f | %.0f |\n", sizes[s], total[s] * 1000,
+                    perFile[s]);
+    std::printf("\nlisting 100,000 / 10,000 files: %.2f times (target <= 12)\n",
+                total[2] / total[1]);
+    std::printf("start-up runs: %d pairs\n", runs);
+    return 0;
+}
