@@ -17,6 +17,17 @@ void RestrictDllSearch() {
         reinterpret_cast<SetDirectories>(reinterpret_cast<void (*)()>(proc))(
             LOAD_LIBRARY_SEARCH_SYSTEM32);
     SetDllDirectoryW(L"");
+
+    // System libraries that others load later through delay-load stubs, which some systems
+    // resolve without the restriction above. Loaded now from the system folder by full path,
+    // a later load by name finds them in memory and searches nowhere.
+    wchar_t path[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    if (length == 0 || length + 16 >= MAX_PATH) return;
+    for (const wchar_t* name : {L"\\ole32.dll", L"\\msimg32.dll"}) {
+        wcscpy(path + length, name);
+        LoadLibraryW(path);
+    }
 }
 
 } // namespace

@@ -105,13 +105,24 @@ HWND ComboEdit(HWND combo) {
     return FindWindowExW(combo, nullptr, L"Edit", nullptr);
 }
 
+std::wstring ProgramPath() {
+    return WindowsPath(QUILLMERE_EXE);
+}
+
 RunningApp::RunningApp() {
-    std::wstring exe = WindowsPath(QUILLMERE_EXE);
+    Launch(ProgramPath(), nullptr);
+}
+
+RunningApp::RunningApp(const std::wstring& exe, const std::wstring& folder) {
+    Launch(exe, folder.c_str());
+}
+
+void RunningApp::Launch(const std::wstring& exe, const wchar_t* folder) {
     std::wstring commandLine = L"\"" + exe + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
     if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &si, &pi_)) {
+                        folder, &si, &pi_)) {
         ADD_FAILURE() << "cannot start the program, error " << GetLastError();
         return;
     }

@@ -25,6 +25,8 @@ HWND ComboEdit(HWND combo);
 class RunningApp {
   public:
     RunningApp();
+    // A copy of the program elsewhere, started in a folder of the test's choosing.
+    RunningApp(const std::wstring& exe, const std::wstring& folder);
     RunningApp(const RunningApp&) = delete;
     RunningApp& operator=(const RunningApp&) = delete;
     ~RunningApp();
@@ -51,11 +53,15 @@ class RunningApp {
     void Key(HWND target, UINT vk) const;
 
   private:
+    void Launch(const std::wstring& exe, const wchar_t* folder);
     PROCESS_INFORMATION pi_{};
     HANDLE process_ = nullptr;
     DWORD pid_ = 0;
     HWND main_ = nullptr;
 };
+
+// The program under test as a Windows path.
+std::wstring ProgramPath();
 
 // Saves a screenshot of a window (frame included) into the test output folder as BMP.
 void SaveScreenshot(HWND window, const std::wstring& name);
