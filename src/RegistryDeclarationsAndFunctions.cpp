@@ -5,6 +5,27 @@
 
 #include <algorithm>
 
+namespace {
+
+// The value as the system stores it, read wide, cut at its first NUL; empty if unreadable.
+std::wstring StoredWide(HKEY key, const std::string& valueName) {
+    const std::wstring name = FromAnsi(valueName);
+    DWORD type = 0, size = 0;
+    if (RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+        return {};
+    std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
+    DWORD filled = size;
+    if (RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
+                         &filled) != ERROR_SUCCESS)
+        return {};
+    text.resize(std::min<size_t>(filled / sizeof(wchar_t), text.size()));
+    const auto nul = text.find(L'\0');
+    if (nul != std::wstring::npos) text.resize(nul);
+    return text;
+}
+
+} // namespace
+
 bool SetRegistryString(HKEY root, const std::wstring& subKey, const std::wstring& valueName,
                        const std::wstring& text) {
     const auto path = ToAnsi(subKey);
@@ -46,7 +67,10 @@ std::wstring GetRegistryString(HKEY root, const std::wstring& subKey, const std:
     std::wstring text = FromAnsi(buffer);
     const auto nul = text.find(L'\0');
     if (nul != std::wstring::npos) text.resize(nul);
-    return text;
+    // A stored text the code page cannot hold comes back with look-alikes or '?' in it; shown
+    // and written back, that would silently replace the name. Then give it as it is stored.
+    const std::wstring stored = StoredWide(key.get(), *name);
+    return stored.empty() || stored == text ? text : stored;
 }
 
 bool DeleteRegistryValue(HKEY root, const std::wstring& subKey, const std::wstring& valueName) {

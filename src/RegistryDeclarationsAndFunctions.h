@@ -14,7 +14,8 @@ bool SetRegistryString(HKEY root, const std::wstring& subKey, const std::wstring
                        const std::wstring& text);
 
 // Reads a REG_SZ or REG_EXPAND_SZ value as stored (no expansion), cut at its first NUL.
-// Any other type, a missing key or value, or a refused read gives defaultText.
+// Any other type, a missing key or value, or a refused read gives defaultText. A text that
+// the ANSI code page cannot hold is given exactly, not as its look-alike.
 std::wstring GetRegistryString(HKEY root, const std::wstring& subKey, const std::wstring& valueName,
                                const std::wstring& defaultText);
 

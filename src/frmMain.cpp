@@ -1,5 +1,6 @@
 #include "frmMain.h"
 
+#include "AnsiText.h"
 #include "AppInfo.h"
 #include "settings.h"
 
@@ -7,6 +8,9 @@
 
 namespace {
 
+const wchar_t NameFailure[] =
+    L"The settings were not saved. The screen saver name holds characters that this system's "
+    L"code page cannot store.";
 const wchar_t SaveFailure[] =
     L"The settings could not be saved. You must have Administrator level privileges to change "
     L"the screen saver of the Welcome Screen.";
@@ -178,7 +182,8 @@ void frmMain::btnApply_Click() {
     if (!IsNoneChoice(choice)) seconds = ChosenTimeout();
     if (!ApplyLogonChoice(choice, seconds)) {
         // Unlike a silent failure, this leaves Apply available for another try.
-        MessageBoxW(hwnd(), SaveFailure, std::wstring(AppTitle).c_str(), MB_OK | MB_ICONERROR);
+        const wchar_t* why = IsNoneChoice(choice) || ToAnsi(choice) ? SaveFailure : NameFailure;
+        MessageBoxW(hwnd(), why, std::wstring(AppTitle).c_str(), MB_OK | MB_ICONERROR);
         return;
     }
     const bool hadFocus = GetFocus() == btnApply;

@@ -88,9 +88,11 @@ TEST_F(RegistryStrings, TextOutsideTheCodePageIsRefusedNotMangled) {
     EXPECT_FALSE(SetRegistryString(HKEY_CURRENT_USER, Scratch, L"New", L"\u4e2d.scr"));
     EXPECT_EQ(ReadWide(HKEY_CURRENT_USER, Scratch, L"Name"), L"old.scr");
     EXPECT_FALSE(ValueExists(HKEY_CURRENT_USER, Scratch, L"New"));
-    // Stored by someone else, such a name reads back through the code page's replacement.
+    // Stored by someone else, such a name reads back exactly, not as "O.scr" or "?.scr".
     PutString(HKEY_CURRENT_USER, Scratch, L"Greek", L"\u03a9.scr");
-    EXPECT_NE(Get(L"Greek"), L"<default>");
+    EXPECT_EQ(Get(L"Greek"), L"\u03a9.scr");
+    PutString(HKEY_CURRENT_USER, Scratch, L"Mixed", L"a\u4e2d\u00e9?.scr");
+    EXPECT_EQ(Get(L"Mixed"), L"a\u4e2d\u00e9?.scr");
 }
 
 TEST_F(RegistryStrings, LargeValueReadsBackWhole) {
