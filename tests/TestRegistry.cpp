@@ -4,6 +4,28 @@
 
 #include <gtest/gtest.h>
 
+void PrintTo(const RawValue& value, std::ostream* os) {
+    if (value.type != REG_SZ && value.type != REG_EXPAND_SZ) {
+        *os << "type " << value.type << ", " << value.data.size() << " bytes";
+        return;
+    }
+    std::wstring text(value.data.size() / sizeof(wchar_t), L'\0');
+    memcpy(text.data(), value.data.data(), text.size() * sizeof(wchar_t));
+    if (!text.empty() && text.back() == L'\0') text.pop_back();
+    *os << (value.type == REG_SZ ? "REG_SZ \"" : "REG_EXPAND_SZ \"");
+    for (wchar_t c : text.substr(0, 80))
+        if (c >= 32 && c < 127)
+            *os << static_cast<char>(c);
+        else
+            *os << "\\u" << std::hex << static_cast<unsigned>(c) << std::dec;
+    *os << (text.size() > 80 ? "...\"" : "\"");
+}
+
+RawValue SzValue(const std::wstring& text) {
+    const auto* bytes = reinterpret_cast<const BYTE*>(text.c_str());
+    return RawValue{REG_SZ, std::vector<BYTE>(bytes, bytes + (text.size() + 1) * sizeof(wchar_t))};
+}
+
 KeySnapshot SnapshotKey(HKEY root, const std::wstring& path) {
     KeySnapshot snap;
     HKEY key;

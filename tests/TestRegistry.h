@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,12 @@ struct RawValue {
     bool operator==(const RawValue&) const = default;
 };
 using KeySnapshot = std::map<std::wstring, RawValue>;
+
+// Strings as their text, anything else as its type and size, in test failure messages.
+void PrintTo(const RawValue& value, std::ostream* os);
+
+// A REG_SZ value as the registry holds the text: UTF-16 with its terminating NUL.
+RawValue SzValue(const std::wstring& text);
 
 // Every value of a key; empty when the key cannot be opened.
 KeySnapshot SnapshotKey(HKEY root, const std::wstring& path);

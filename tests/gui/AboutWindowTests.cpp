@@ -1,49 +1,28 @@
 #include "GuiFixture.h"
+#include "Launches.h"
 
 #include "AppInfo.h"
 #include "frmAbout.h"
 #include "frmMain.h"
 
-#include <fstream>
-
-#ifndef LAUNCH_RECORDER_EXE
-#error LAUNCH_RECORDER_EXE must name the stand-in mail client and browser
-#endif
-
 namespace {
-
-const wchar_t Record[] = L"C:\\quillmere-launch.txt";
-
-std::wstring ZPath(std::string unixPath) {
-    std::wstring path(unixPath.begin(), unixPath.end());
-    for (auto& c : path)
-        if (c == L'/') c = L'\\';
-    return L"Z:" + path;
-}
 
 class AboutWindow : public GuiTest {
   protected:
     void SetUp() override {
         GuiTest::SetUp();
-        for (const wchar_t* scheme : {L"mailto", L"https"})
-            handlers.push_back(std::make_unique<KeyBackup>(
-                HKEY_LOCAL_MACHINE, std::wstring(L"Software\\Classes\\") + scheme));
-        DeleteFileW(Record);
+        launches = std::make_unique<LaunchHandlers>();
         Start();
     }
     void TearDown() override {
         GuiTest::TearDown();
-        handlers.clear();
-        DeleteFileW(Record);
+        launches.reset();
     }
-    // Points the scheme at a program of the test's choosing (Wine reads only the machine-wide
-    // classes for a URL).
     void Handle(const wchar_t* scheme, const std::wstring& program) {
-        const std::wstring key = std::wstring(L"Software\\Classes\\") + scheme;
-        PutString(HKEY_LOCAL_MACHINE, key, L"", std::wstring(L"URL:") + scheme);
-        PutString(HKEY_LOCAL_MACHINE, key, L"URL Protocol", L"");
-        PutString(HKEY_LOCAL_MACHINE, key + L"\\shell\\open\\command", L"",
-                  L"\"" + program + L"\" \"%1\"");
+        launches->Handle(scheme, program);
+    }
+    std::vector<std::wstring> Launched(DWORD timeoutMs = 10000) {
+        return launches->Launched(timeoutMs);
     }
     HWND Open() {
         app->OpenAbout();
@@ -55,25 +34,6 @@ class AboutWindow : public GuiTest {
     bool Closed() {
         return WaitUntil([&] { return !app->FindWindowOf(L"QuillmereAbout"); });
     }
-    void Click(HWND label) {
-        PostMessageW(label, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
-        PostMessageW(label, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
-    }
-    // The target and folder the stand-in program was handed; empty if it never ran.
-    std::vector<std::wstring> Launched(DWORD timeoutMs = 10000) {
-        std::vector<std::wstring> lines;
-        if (!WaitUntil([] { return GetFileAttributesW(Record) != INVALID_FILE_ATTRIBUTES; },
-                       timeoutMs))
-            return lines;
-        std::ifstream in(Record, std::ios::binary);
-        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        std::wstring text(bytes.size() / 2, L'\0');
-        memcpy(text.data(), bytes.data(), text.size() * 2);
-        for (size_t start = 0, end; (end = text.find(L'\n', start)) != std::wstring::npos;
-             start = end + 1)
-            lines.push_back(text.substr(start, end - start));
-        return lines;
-    }
     void ExpectAt(HWND about, int id, int left, int top, int width, int height) {
         const RECT r = RectInClient(GetDlgItem(about, id), about);
         EXPECT_NEAR(r.left, PxX(left), 1) << id;
@@ -81,7 +41,7 @@ class AboutWindow : public GuiTest {
         EXPECT_NEAR(r.right - r.left, PxX(width), 1) << id;
         EXPECT_NEAR(r.bottom - r.top, PxY(height), 1) << id;
     }
-    std::vector<std::unique_ptr<KeyBackup>> handlers;
+    std::unique_ptr<LaunchHandlers> launches;
 };
 
 TEST_F(AboutWindow, ShowsTitleVersionDescriptionAndContactsModally) {
@@ -170,7 +130,7 @@ TEST_F(AboutWindow, OkEnterEscapeAndCloseBoxCloseItAndReopenRebuildsIt) {
 }
 
 TEST_F(AboutWindow, FeedbackLineOpensTheMailClientWithTheShownAddress) {
-    Handle(L"mailto", ZPath(LAUNCH_RECORDER_EXE));
+    Handle(L"mailto", WindowsPath(LAUNCH_RECORDER_EXE));
     HWND about = Open();
     ASSERT_NE(about, nullptr);
     HWND label = GetDlgItem(about, frmAbout::IdLabel4);
@@ -184,7 +144,7 @@ TEST_F(AboutWindow, FeedbackLineOpensTheMailClientWithTheShownAddress) {
 }
 
 TEST_F(AboutWindow, WebLineOpensTheBrowserWithTheShownAddress) {
-    Handle(L"https", ZPath(LAUNCH_RECORDER_EXE));
+    Handle(L"https", WindowsPath(LAUNCH_RECORDER_EXE));
     HWND about = Open();
     ASSERT_NE(about, nullptr);
     HWND label = GetDlgItem(about, frmAbout::IdLabel5);
@@ -226,8 +186,8 @@ TEST_F(AboutWindow, RefusedLaunchesShowTheirMessageAndKeepTheWindow) {
 }
 
 TEST_F(AboutWindow, OnlyTheAddressLinesLaunchAnything) {
-    Handle(L"mailto", ZPath(LAUNCH_RECORDER_EXE));
-    Handle(L"https", ZPath(LAUNCH_RECORDER_EXE));
+    Handle(L"mailto", WindowsPath(LAUNCH_RECORDER_EXE));
+    Handle(L"https", WindowsPath(LAUNCH_RECORDER_EXE));
     HWND about = Open();
     ASSERT_NE(about, nullptr);
     for (int id : {frmAbout::IdLabel1, frmAbout::IdLabel2, frmAbout::IdLabel3, frmAbout::IdTitle,

@@ -1,10 +1,13 @@
 // Reads the PE headers of both release builds: hardening flags, section rights and imports.
+#include "Driver.h"
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <string>
@@ -20,20 +23,15 @@ struct PeFacts {
     std::vector<std::string> imports;
 };
 
-std::string ZPath(std::string unixPath) {
-    std::replace(unixPath.begin(), unixPath.end(), '/', '\\');
-    return "Z:" + unixPath;
-}
-
 template <class T> T At(const std::vector<char>& file, size_t offset) {
     T value{};
     if (offset + sizeof(T) <= file.size()) std::memcpy(&value, file.data() + offset, sizeof(T));
     return value;
 }
 
-PeFacts ReadPe(const std::string& path) {
+PeFacts ReadPe(const std::wstring& path) {
     PeFacts facts;
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
     std::vector<char> file((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     EXPECT_GT(file.size(), 1024u) << "cannot read " << path;
     if (file.size() < 1024) return facts;
@@ -82,7 +80,7 @@ PeFacts ReadPe(const std::string& path) {
     return facts;
 }
 
-void ExpectHardened(const std::string& path, bool is64) {
+void ExpectHardened(const std::wstring& path, bool is64) {
     SCOPED_TRACE(path);
     const PeFacts pe = ReadPe(path);
     EXPECT_EQ(pe.is64, is64);
@@ -103,12 +101,12 @@ void ExpectHardened(const std::string& path, bool is64) {
 }
 
 TEST(ReleaseBinary, X86_64IsHardenedAndImportsOnlySystemDlls) {
-    ExpectHardened(ZPath(QUILLMERE_EXE), true);
+    ExpectHardened(WindowsPath(QUILLMERE_EXE), true);
 }
 
 TEST(ReleaseBinary, I686IsHardenedAndImportsOnlySystemDlls) {
     // Built by the test command before this build; scripts/build.sh i686 makes it by hand.
-    ExpectHardened(ZPath(QUILLMERE_I686_EXE), false);
+    ExpectHardened(WindowsPath(QUILLMERE_I686_EXE), false);
 }
 
 } // namespace

@@ -13,13 +13,6 @@
 
 namespace {
 
-std::wstring WindowsPath(std::string unixPath) {
-    std::wstring path(unixPath.begin(), unixPath.end());
-    for (auto& c : path)
-        if (c == L'/') c = L'\\';
-    return path.starts_with(L"\\") ? L"Z:" + path : path;
-}
-
 struct FindArgs {
     DWORD pid;
     const wchar_t* className;
@@ -103,6 +96,13 @@ int ComboSelection(HWND combo) {
 
 HWND ComboEdit(HWND combo) {
     return FindWindowExW(combo, nullptr, L"Edit", nullptr);
+}
+
+std::wstring WindowsPath(std::string unixPath) {
+    std::wstring path(unixPath.begin(), unixPath.end());
+    for (auto& c : path)
+        if (c == L'/') c = L'\\';
+    return path.starts_with(L"\\") ? L"Z:" + path : path;
 }
 
 std::wstring ProgramPath() {

@@ -60,6 +60,9 @@ class RunningApp {
     HWND main_ = nullptr;
 };
 
+// A path of the build tree (a Linux path) as the program sees it.
+std::wstring WindowsPath(std::string unixPath);
+
 // The program under test as a Windows path.
 std::wstring ProgramPath();
 

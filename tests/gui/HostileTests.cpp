@@ -37,13 +37,9 @@ class Hostile : public GuiTest {
         ASSERT_TRUE(ApplyEnabled());
         app->Press(Apply());
         ASSERT_TRUE(WaitUntil([&] { return !ApplyEnabled(); }, 10000)) << "Apply did not finish";
-        const auto sz = [](const std::wstring& value) {
-            const auto* bytes = reinterpret_cast<const BYTE*>(value.c_str());
-            return RawValue{REG_SZ, std::vector<BYTE>(bytes, bytes + (value.size() + 1) * 2)};
-        };
-        expected[L"SCRNSAVE.EXE"] = sz(text);
-        expected[L"ScreenSaveActive"] = sz(L"1");
-        expected[L"ScreenSaveTimeout"] = sz(timeout);
+        expected[L"SCRNSAVE.EXE"] = SzValue(text);
+        expected[L"ScreenSaveActive"] = SzValue(L"1");
+        expected[L"ScreenSaveTimeout"] = SzValue(timeout);
         EXPECT_EQ(SnapshotKey(HKEY_USERS, DesktopKey), expected);
     }
     std::unique_ptr<ValueBackup> root;

@@ -16,13 +16,6 @@ const wchar_t* const Names[] = {L"uxtheme.dll",  L"msimg32.dll", L"shlwapi.dll",
                                 L"comctl32.dll", L"ole32.dll",   L"oleaut32.dll", L"combase.dll",
                                 L"rpcrt4.dll",   L"shell32.dll", L"dwmapi.dll"};
 
-std::wstring FromUnix(std::string unix) {
-    std::wstring path(unix.begin(), unix.end());
-    for (auto& c : path)
-        if (c == L'/') c = L'\\';
-    return L"Z:" + path;
-}
-
 // Wine prefers its own built-in copy of a system DLL wherever a file of that name lies; a
 // program started with these names set to "native first" looks for files as Windows does.
 std::wstring NativeFirst() {
@@ -46,7 +39,7 @@ class Planting : public ::testing::Test {
         CreateDirectoryW(Folder, nullptr);
         ASSERT_TRUE(CopyFileW(ProgramPath().c_str(), Exe().c_str(), FALSE));
         for (const wchar_t* name : Names)
-            ASSERT_TRUE(CopyFileW(FromUnix(PLANTED_DLL).c_str(),
+            ASSERT_TRUE(CopyFileW(WindowsPath(PLANTED_DLL).c_str(),
                                   (std::wstring(Folder) + L"\\" + name).c_str(), FALSE));
     }
     void TearDown() override {
@@ -67,7 +60,7 @@ class Planting : public ::testing::Test {
 
 TEST_F(Planting, AProgramThatSearchesItsOwnFolderTakesTheBait) {
     // The stand-in mail client imports the shell and searches as programs do by default.
-    ASSERT_TRUE(CopyFileW(FromUnix(LAUNCH_RECORDER_EXE).c_str(), Recorder().c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW(WindowsPath(LAUNCH_RECORDER_EXE).c_str(), Recorder().c_str(), FALSE));
     std::wstring commandLine = L"\"" + Recorder() + L"\" test";
     STARTUPINFOW si{};
     si.cb = sizeof si;
