@@ -1,11 +1,5 @@
-set(CMAKE_SYSTEM_NAME Windows)
+# The release for 32-bit Windows. 64-bit Wine cannot start 32-bit code on these machines: this
+# build is compiled, not run.
 set(CMAKE_SYSTEM_PROCESSOR x86)
 set(triple i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${triple}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${triple}-g++-posix)
-set(CMAKE_RC_COMPILER ${triple}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${triple})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# 64-bit Wine cannot start 32-bit code on these machines: this build is compiled, not run.
+include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

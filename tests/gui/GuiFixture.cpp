@@ -2,6 +2,8 @@
 
 #include "frmMain.h"
 
+#include <algorithm>
+
 namespace {
 const std::wstring SystemFolder = L"C:\\windows\\system32\\";
 }
@@ -28,6 +30,28 @@ void GuiTest::Plant(const std::wstring& name) {
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     CloseHandle(h);
     planted.push_back(name);
+}
+
+std::wstring GuiTest::ApplyRefused(const std::function<void(HWND box)>& inspect) {
+    app->Press(app->Item(frmMain::IdApply));
+    HWND box = app->WaitForMessageBox(10000);
+    if (!box) {
+        ADD_FAILURE() << "the refusal was not reported";
+        return {};
+    }
+    const std::wstring text = MessageBoxText(box);
+    if (inspect) inspect(box);
+    CloseMessageBox(box);
+    EXPECT_TRUE(WaitUntil([&] { return !app->FindWindowOf(L"#32770"); }));
+    app->Settle();
+    return text;
+}
+
+void GuiTest::PickName(const std::wstring& name) {
+    const auto items = ComboItems(Combo1());
+    const auto at = std::find(items.begin(), items.end(), name);
+    ASSERT_NE(at, items.end()) << "not in the list";
+    app->PickCombo(frmMain::IdCombo1, static_cast<int>(at - items.begin()));
 }
 
 bool GuiTest::ApplyEnabled() const {

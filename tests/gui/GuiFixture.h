@@ -2,9 +2,11 @@
 
 #include "Driver.h"
 #include "../TestRegistry.h"
+#include "frmMain.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 inline const std::wstring DesktopKey = L".DEFAULT\\Control Panel\\Desktop";
@@ -21,7 +23,15 @@ class GuiTest : public ::testing::Test {
     void SetValue(const wchar_t* name, const std::wstring& text) {
         PutString(HKEY_USERS, DesktopKey, name, text);
     }
+    HWND Combo1() const { return app->Item(frmMain::IdCombo1); }
+    HWND Combo2() const { return app->Item(frmMain::IdCombo2); }
+    HWND Apply() const { return app->Item(frmMain::IdApply); }
+    // Picks a screen saver by its name, as a pick from the list reports it.
+    void PickName(const std::wstring& name);
     bool ApplyEnabled() const;
+    // Presses Apply and expects it refused: lets `inspect` look at the message box, closes it
+    // and returns its text (empty, and a failure, if none came).
+    std::wstring ApplyRefused(const std::function<void(HWND box)>& inspect = nullptr);
 
     std::unique_ptr<KeyBackup> backup;
     std::vector<std::wstring> planted;

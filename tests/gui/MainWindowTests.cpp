@@ -12,15 +12,6 @@ class MainWindow : public GuiTest {
                                     L"qtUpper.SCR", L"qtnote.scr.txt"})
             Plant(name);
     }
-    HWND Combo1() const { return app->Item(frmMain::IdCombo1); }
-    HWND Combo2() const { return app->Item(frmMain::IdCombo2); }
-    HWND Apply() const { return app->Item(frmMain::IdApply); }
-    void PickName(const std::wstring& name) {
-        const auto items = ComboItems(Combo1());
-        const auto at = std::find(items.begin(), items.end(), name);
-        ASSERT_NE(at, items.end()) << "not in the list";
-        app->PickCombo(frmMain::IdCombo1, static_cast<int>(at - items.begin()));
-    }
     void PickTimeout(int index) { app->PickCombo(frmMain::IdCombo2, index); }
     // Apply, waiting until it has greyed out again.
     void ApplyAndWait() {
@@ -194,16 +185,12 @@ TEST_F(MainWindow, RefusedApplySaysSoAndKeepsApplyEnabled) {
     Start();
     PickName(L"qtaurora.scr");
     PickTimeout(2);
-    app->Press(Apply());
-    HWND box = app->WaitForMessageBox();
-    ASSERT_NE(box, nullptr);
-    EXPECT_EQ(Text(box), L"Quillmere");
-    EXPECT_NE(MessageBoxText(box).find(L"could not be saved"), std::wstring::npos);
-    EXPECT_NE(MessageBoxText(box).find(L"Administrator"), std::wstring::npos);
-    SaveScreenshot(box, L"apply-refused");
-    CloseMessageBox(box);
-    ASSERT_TRUE(WaitUntil([&] { return !app->FindWindowOf(L"#32770"); }));
-    app->Settle();
+    const std::wstring message = ApplyRefused([](HWND box) {
+        EXPECT_EQ(Text(box), L"Quillmere");
+        SaveScreenshot(box, L"apply-refused");
+    });
+    EXPECT_NE(message.find(L"could not be saved"), std::wstring::npos);
+    EXPECT_NE(message.find(L"Administrator"), std::wstring::npos);
     EXPECT_TRUE(ApplyEnabled());
     EXPECT_EQ(SnapshotKey(HKEY_USERS, DesktopKey), before);
 }

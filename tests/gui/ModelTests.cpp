@@ -158,17 +158,13 @@ class Session : public GuiTest, public ::testing::WithParamInterface<unsigned> {
         const bool nameRefused = !none && !Storable(name);
         // Removing a value that is not there changes nothing, so even a locked key allows it.
         const bool refused = nameRefused || (locked && !(none && !key.count(L"SCRNSAVE.EXE")));
-        app->Press(app->Item(frmMain::IdApply));
         if (refused) {
-            HWND box = app->WaitForMessageBox(10000);
-            ASSERT_NE(box, nullptr) << "the refusal was not reported";
-            const std::wstring text = MessageBoxText(box);
-            EXPECT_NE(text.find(nameRefused ? L"code page" : L"Administrator"), std::wstring::npos)
+            EXPECT_NE(ApplyRefused().find(nameRefused ? L"code page" : L"Administrator"),
+                      std::wstring::npos)
                 << "wrong reason given";
-            CloseMessageBox(box);
-            ASSERT_TRUE(WaitUntil([&] { return !app->FindWindowOf(L"#32770"); }));
             return;
         }
+        app->Press(app->Item(frmMain::IdApply));
         if (none) {
             key.erase(L"SCRNSAVE.EXE");
         } else {
