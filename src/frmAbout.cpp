@@ -56,7 +56,7 @@ void frmMain::mnuHelpAbout_Click() {
     aboutForm->ShowModal(*this);
 }
 
-Form::WindowSpec frmAbout::Spec() const {
+Form::WindowTraits frmAbout::Traits() const {
     return {L"QuillmereAbout", L"About Quillmere", WS_POPUP | WS_CAPTION | WS_SYSMENU,
             WS_EX_DLGMODALFRAME};
 }

@@ -29,7 +29,7 @@ class frmAbout : public Form {
     };
 
   protected:
-    WindowSpec Spec() const override;
+    WindowTraits Traits() const override;
     void CreateControls() override;
     void Form_Load() override;
     void OnCommand(int id, int code, HWND control) override;

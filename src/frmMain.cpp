@@ -55,7 +55,7 @@ std::optional<int> TimeoutFromText(std::wstring_view text) {
     return minutes * 60;
 }
 
-Form::WindowSpec frmMain::Spec() const {
+Form::WindowTraits frmMain::Traits() const {
     static const std::wstring title(AppTitle);
     return {L"QuillmereMain", title.c_str(), WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0};
 }

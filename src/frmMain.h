@@ -41,7 +41,7 @@ class frmMain : public Form {
     };
 
   protected:
-    WindowSpec Spec() const override;
+    WindowTraits Traits() const override;
     void CreateControls() override;
     void Form_Load() override;
     void Form_Unload(std::int16_t& cancel) override;

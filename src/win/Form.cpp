@@ -65,11 +65,11 @@ void Form::RegisterClassOnce(const wchar_t* className) {
 
 void Form::Load(HWND owner) {
     if (hwnd_) return;
-    const WindowSpec spec = Spec();
-    RegisterClassOnce(spec.className);
-    hwnd_ = CreateWindowExW(spec.exStyle, spec.className, spec.caption, spec.style, CW_USEDEFAULT,
-                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr,
-                            GetModuleHandleW(nullptr), this);
+    const WindowTraits traits = Traits();
+    RegisterClassOnce(traits.className);
+    hwnd_ = CreateWindowExW(traits.exStyle, traits.className, traits.caption, traits.style,
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner,
+                            nullptr, GetModuleHandleW(nullptr), this);
     if (!hwnd_) return;
     loadedForms.push_back(this);
     CreateControls();

@@ -36,13 +36,13 @@ class Form {
     static HFONT DefaultFont();
 
   protected:
-    struct WindowSpec {
+    struct WindowTraits {
         const wchar_t* className;
         const wchar_t* caption;
         DWORD style;
         DWORD exStyle;
     };
-    virtual WindowSpec Spec() const = 0;
+    virtual WindowTraits Traits() const = 0;
     virtual void CreateControls() = 0;
     virtual void Form_Load() {}
     virtual void Form_Unload(std::int16_t& cancel) { (void)cancel; }
