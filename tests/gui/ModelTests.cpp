@@ -102,8 +102,7 @@ class Session : public GuiTest, public ::testing::WithParamInterface<unsigned> {
         SetValue(L"SCRNSAVE.EXE", L"qtaurora.scr");
     }
     void TearDown() override {
-        if (locked) SetKeyDacl(HKEY_USERS, DesktopKey, AllowAllSddl);
-        GuiTest::TearDown();
+        GuiTest::TearDown(); // puts the key back, unlocked
         launches.reset();
     }
 
@@ -116,15 +115,14 @@ class Session : public GuiTest, public ::testing::WithParamInterface<unsigned> {
     std::mt19937 rng;
     unsigned Below(size_t n) { return static_cast<unsigned>(rng() % n); }
 
+    // Selects the field's text, clears it with Backspace and types the new one.
     void TypeOver(int id, const std::wstring& text) {
-        HWND edit = ComboEdit(app->Item(id));
-        SendMessageW(edit, EM_SETSEL, 0, -1);
-        SendMessageW(edit, WM_CHAR, text.empty() ? L'\b' : text[0], 1);
-        if (!text.empty()) app->Type(id, text.substr(1));
+        SendMessageW(ComboEdit(app->Item(id)), EM_SETSEL, 0, -1);
+        app->Type(id, L"\b" + text);
     }
 
-    void PickName(std::ostream& log) {
-        const auto items = ComboItems(app->Item(frmMain::IdCombo1));
+    void PickAnyName(std::ostream& log) {
+        const auto items = ComboItems(Combo1());
         ASSERT_FALSE(items.empty());
         const unsigned index = Below(items.size());
         log << "pick name " << index;
@@ -132,7 +130,7 @@ class Session : public GuiTest, public ::testing::WithParamInterface<unsigned> {
         name = items[index];
         applyEnabled = true;
     }
-    void PickTimeout(std::ostream& log) {
+    void PickAnyTimeout(std::ostream& log) {
         const unsigned index = Below(std::size(Picked));
         log << "pick timeout " << index;
         app->PickCombo(frmMain::IdCombo2, static_cast<int>(index));
@@ -152,7 +150,7 @@ class Session : public GuiTest, public ::testing::WithParamInterface<unsigned> {
         timeout = TypedTimeouts[index].text;
     }
 
-    void Apply(std::ostream& log) {
+    void PressApply(std::ostream& log) {
         log << "apply";
         const bool none = name == L"(None)";
         const bool nameRefused = !none && !Storable(name);
@@ -164,7 +162,7 @@ class Session : public GuiTest, public ::testing::WithParamInterface<unsigned> {
                 << "wrong reason given";
             return;
         }
-        app->Press(app->Item(frmMain::IdApply));
+        app->Press(Apply());
         if (none) {
             key.erase(L"SCRNSAVE.EXE");
         } else {
@@ -222,8 +220,8 @@ class Session : public GuiTest, public ::testing::WithParamInterface<unsigned> {
         EXPECT_FALSE(app->FindWindowOf(L"#32770")) << "a message box is up";
         EXPECT_TRUE(IsWindowEnabled(app->main()));
         EXPECT_EQ(ApplyEnabled(), applyEnabled);
-        EXPECT_EQ(Text(app->Item(frmMain::IdCombo1)), name);
-        EXPECT_EQ(Text(app->Item(frmMain::IdCombo2)), timeout);
+        EXPECT_EQ(Text(Combo1()), name);
+        EXPECT_EQ(Text(Combo2()), timeout);
         EXPECT_EQ(SnapshotKey(HKEY_USERS, DesktopKey), key);
     }
 };
@@ -256,15 +254,15 @@ TEST_P(Session, RandomUserActionsKeepTheWindowAndTheKeyAsTheRulesSay) {
         log << "step " << step << ": ";
         const unsigned roll = Below(100);
         if (roll < 18)
-            PickName(log);
+            PickAnyName(log);
         else if (roll < 32)
-            PickTimeout(log);
+            PickAnyTimeout(log);
         else if (roll < 46)
             TypeName(log);
         else if (roll < 60)
             TypeTimeout(log);
         else if (roll < 84 && applyEnabled)
-            Apply(log);
+            PressApply(log);
         else if (roll < 84)
             log << "nothing: Apply is disabled";
         else if (roll < 92)
