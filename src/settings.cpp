@@ -5,8 +5,43 @@
 #include "win/Handles.h"
 
 namespace {
+
 const std::wstring ScreenSaverValue = L"SCRNSAVE.EXE";
-}
+
+// A 32-bit process on 64-bit Windows is shown SysWOW64 in place of System32, but the logon
+// screen, a 64-bit process, runs its screen saver from the real System32. While this object
+// lives, the calling thread sees the real folders. The calls are looked up at run time: a
+// 32-bit Windows may lack them, and there nothing is redirected anyway.
+class NativeFileSystemView {
+  public:
+    NativeFileSystemView() {
+#if !defined(_WIN64)
+        const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+        const auto isWow64 = Lookup<BOOL(WINAPI*)(HANDLE, PBOOL)>(kernel, "IsWow64Process");
+        const auto disable =
+            Lookup<BOOL(WINAPI*)(PVOID*)>(kernel, "Wow64DisableWow64FsRedirection");
+        revert_ = Lookup<BOOL(WINAPI*)(PVOID)>(kernel, "Wow64RevertWow64FsRedirection");
+        BOOL wow64 = FALSE;
+        if (isWow64 && disable && revert_ && isWow64(GetCurrentProcess(), &wow64) && wow64)
+            disabled_ = disable(&old_) != FALSE;
+#endif
+    }
+    NativeFileSystemView(const NativeFileSystemView&) = delete;
+    NativeFileSystemView& operator=(const NativeFileSystemView&) = delete;
+    ~NativeFileSystemView() {
+        if (disabled_) revert_(old_);
+    }
+
+  private:
+    template <class Proc> static Proc Lookup(HMODULE module, const char* name) {
+        return reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+    }
+    BOOL(WINAPI* revert_)(PVOID) = nullptr;
+    PVOID old_ = nullptr;
+    bool disabled_ = false;
+};
+
+} // namespace
 
 std::wstring ReadLogonScreenSaver() {
     std::wstring value =
@@ -55,6 +90,7 @@ std::vector<std::wstring> ListScreenSaverFiles() {
 std::vector<std::wstring> ListScreenSaverFilesIn(const std::wstring& folder) {
     std::vector<std::wstring> names;
     WIN32_FIND_DATAW entry;
+    const NativeFileSystemView native; // outlives the find handle, which it scopes
     // The basic info level skips the 8.3 names, which nobody here reads.
     FindHandle find(FindFirstFileExW((folder + L"\\*").c_str(), FindExInfoBasic, &entry,
                                      FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));

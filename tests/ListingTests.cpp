@@ -142,7 +142,11 @@ TEST_F(SystemFolder, PathIsTheSystemRootPlusSystem32) {
 
 TEST_F(SystemFolder, ListsTheScreenSaversOfTheSystemFolder) {
     SetRoot(L"C:\\windows");
-    const std::wstring planted = L"C:\\windows\\system32\\quilltest.scr";
+    // Planted where a 64-bit process sees the system folder, as the logon screen does.
+    BOOL wow64 = FALSE;
+    IsWow64Process(GetCurrentProcess(), &wow64);
+    const std::wstring planted =
+        wow64 ? L"C:\\windows\\sysnative\\quilltest.scr" : L"C:\\windows\\system32\\quilltest.scr";
     HANDLE h = CreateFileW(planted.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     CloseHandle(h);
