@@ -2,9 +2,11 @@
 
 #include "AnsiText.h"
 #include "AppInfo.h"
+#include "win/SystemLibrary.h"
 
 #include <windows.h>
 
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <cstdint>
@@ -16,29 +18,28 @@ const wchar_t WebFailure[] = L"Error lauching web browser. Make sure that your w
 const wchar_t MailFailure[] = L"Error sending mail. Make sure that you have your email client  "
                               L"correctly installed and configured";
 
-using ShellExecuteAProc = decltype(&ShellExecuteA);
-
-// The shell is loaded only when a contact line is clicked, from the system folder: most runs
-// never need it, and loading it at start-up costs more than the rest of the start-up together.
-ShellExecuteAProc ShellExecuteAFromSystem() {
-    static const ShellExecuteAProc proc = []() -> ShellExecuteAProc {
-        wchar_t path[MAX_PATH];
-        const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-        if (length == 0 || length + 13 >= MAX_PATH) return nullptr;
-        wcscpy(path + length, L"\\shell32.dll"); // a full path: no search, nothing planted
-        const HMODULE shell = LoadLibraryW(path);
-        if (!shell) return nullptr;
-        return reinterpret_cast<ShellExecuteAProc>(
-            reinterpret_cast<void (*)()>(GetProcAddress(shell, "ShellExecuteA")));
-    }();
-    return proc;
+// Handlers of a link may be COM objects, so the shell asks its callers for a single-threaded
+// apartment with OLE1 DDE off. Entered on the first launch, on the UI thread, and kept for the
+// life of the program.
+void EnterComApartmentOnce() {
+    static bool entered = false;
+    if (entered) return;
+    entered = true;
+    using CoInitializeExProc = HRESULT(WINAPI*)(LPVOID, DWORD);
+    if (const auto init = SystemProc<CoInitializeExProc>(L"ole32.dll", "CoInitializeEx"))
+        init(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
 }
 
 // Hands the target to the shell; a text the ANSI code page cannot carry counts as refused.
 bool Launch(const std::wstring& target) {
     const auto file = ToAnsi(target);
-    const ShellExecuteAProc shellExecuteA = ShellExecuteAFromSystem();
-    if (!file || !shellExecuteA) return false;
+    if (!file) return false;
+    EnterComApartmentOnce();
+    // The shell is loaded only when a contact line is clicked: most runs never need it, and
+    // loading it at start-up costs more than the rest of the start-up together.
+    static const auto shellExecuteA =
+        SystemProc<decltype(&ShellExecuteA)>(L"shell32.dll", "ShellExecuteA");
+    if (!shellExecuteA) return false;
     const HINSTANCE result =
         shellExecuteA(nullptr, nullptr, file->c_str(), nullptr, "C:\\", SW_SHOWNORMAL);
     return ShellLaunchSucceeded(reinterpret_cast<INT_PTR>(result));

@@ -80,6 +80,9 @@ void frmAbout::CreateControls() {
                         IdLabel4, 1080, 2280, 2295, 255);
     Label5 = AddControl(L"STATIC", std::wstring(WebSiteAddress).c_str(), SS_LEFT | SS_NOTIFY,
                         IdLabel5, 1080, 2520, 2055, 255);
+    // A press on a link that slides off it opens nothing, as with any hyperlink.
+    ClickOnRelease(Label4);
+    ClickOnRelease(Label5);
 }
 
 void frmAbout::Form_Load() {
@@ -115,10 +118,10 @@ void frmAbout::Label5_Click() {
     OpenWebPage(std::wstring(WebSiteAddress));
 }
 
-COLORREF frmAbout::LabelColour(HWND label) const {
-    if (label == Label4 || label == Label5) return RGB(0, 0, 255);
-    if (label == lblTitle || label == lblDescription) return RGB(0, 0, 0);
-    return CLR_INVALID;
+Ink frmAbout::LabelInk(HWND label) const {
+    if (label == Label4 || label == Label5) return Ink::Link;
+    if (label == lblTitle || label == lblDescription) return Ink::Black;
+    return Ink::System;
 }
 
 LRESULT frmAbout::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

@@ -33,7 +33,7 @@ class frmAbout : public Form {
     void CreateControls() override;
     void Form_Load() override;
     void OnCommand(int id, int code, HWND control) override;
-    COLORREF LabelColour(HWND label) const override;
+    Ink LabelInk(HWND label) const override;
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
   private:

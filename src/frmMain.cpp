@@ -70,18 +70,20 @@ void frmMain::CreateControls() {
     AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"&Help");
     SetMenu(hwnd(), bar);
 
-    // Created in tab order; the labels take no focus. A drop-down combo's height at creation
-    // is that of its open list, so the list gets room here and the field is fitted below.
+    // Created in tab order, each label just before its chooser: a screen reader names a combo
+    // box after the static text before it. The labels take no focus. A drop-down combo's height
+    // at creation is that of its open list, so the list gets room here and the field is fitted
+    // below.
     const DWORD combo = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL;
+    AddControl(L"STATIC", L"Choose the Logon screen Screen Saver", SS_LEFT, IdLabel1, 360, 120,
+               2055, 375);
     Combo1 = AddControl(L"COMBOBOX", L"Combo1", combo | CBS_SORT, IdCombo1, 360, 600, 1935, 3000);
     btnApply = AddControl(L"BUTTON", L"&Apply", WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, IdApply,
                           600, 1080, 1335, 375);
     btnExit =
         AddControl(L"BUTTON", L"E&xit", WS_TABSTOP | BS_PUSHBUTTON, IdExit, 2400, 1080, 1335, 375);
-    AddControl(L"STATIC", L"Choose the Logon screen Screen Saver", SS_LEFT, IdLabel1, 360, 120,
-               2055, 375);
-    Combo2 = AddControl(L"COMBOBOX", L"", combo, IdCombo2, 2640, 600, 1215, 1800);
     AddControl(L"STATIC", L"Select the timeout value", SS_LEFT, IdLabel2, 2640, 120, 1215, 375);
+    Combo2 = AddControl(L"COMBOBOX", L"", combo, IdCombo2, 2640, 600, 1215, 1800);
     FitComboHeight(Combo1, 315);
     FitComboHeight(Combo2, 315);
 
@@ -94,13 +96,20 @@ void frmMain::CreateControls() {
     SetWindowTextW(Combo2, L"10 Min");
 }
 
+// Sets the text field's item height so that the closed box is as tall as designed. How the box
+// height follows the item height differs between systems and sizes, so it is measured, not
+// assumed; a few steps settle it.
 void frmMain::FitComboHeight(HWND combo, int twips) {
-    RECT r;
-    GetWindowRect(combo, &r);
-    const LRESULT item = SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
-    const int excess = static_cast<int>(r.bottom - r.top) - TwipsToPixelsY(twips);
-    if (excess != 0 && item > excess)
-        SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item - excess);
+    const int target = TwipsToPixelsY(twips);
+    LRESULT item = SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    for (int step = 0; step < 4; ++step) {
+        RECT r;
+        GetWindowRect(combo, &r);
+        const int excess = static_cast<int>(r.bottom - r.top) - target;
+        if (excess == 0 || item - excess <= 0) return;
+        item -= excess;
+        SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), item);
+    }
 }
 
 void frmMain::Form_Load() {

@@ -1,5 +1,6 @@
 #include "Module1.h"
 #include "win/Form.h"
+#include "win/SystemLibrary.h"
 
 #include <windows.h>
 
@@ -21,13 +22,8 @@ void RestrictDllSearch() {
     // System libraries that others load later through delay-load stubs, which some systems
     // resolve without the restriction above. Loaded now from the system folder by full path,
     // a later load by name finds them in memory and searches nowhere.
-    wchar_t path[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
-    if (length == 0 || length + 16 >= MAX_PATH) return;
-    for (const wchar_t* name : {L"\\ole32.dll", L"\\msimg32.dll"}) {
-        wcscpy(path + length, name);
-        LoadLibraryW(path);
-    }
+    LoadSystemLibrary(L"ole32.dll");
+    LoadSystemLibrary(L"msimg32.dll");
 }
 
 } // namespace

@@ -17,7 +17,37 @@ int ScreenDpi(int axis) {
     return dpi > 0 ? dpi : 96;
 }
 
+HFONT CreateFontOf(const wchar_t* face, int height) {
+    return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
+// Whether the system gives this very face at this character height, rather than another face
+// in its place.
+bool GivesFace(HFONT font, const wchar_t* face, int height) {
+    const HDC dc = GetDC(nullptr);
+    wchar_t given[LF_FACESIZE] = {};
+    TEXTMETRICW metrics{};
+    {
+        const SelectInDc select(dc, font);
+        GetTextFaceW(dc, LF_FACESIZE, given);
+        GetTextMetricsW(dc, &metrics);
+    }
+    ReleaseDC(nullptr, dc);
+    return lstrcmpiW(given, face) == 0 && metrics.tmHeight - metrics.tmInternalLeading == -height;
+}
+
 } // namespace
+
+HFONT CreateDialogFont(int dpi) {
+    const int height = -MulDiv(8, dpi, 72);
+    if (const HFONT designed = CreateFontOf(L"MS Sans Serif", height)) {
+        if (GivesFace(designed, L"MS Sans Serif", height)) return designed;
+        DeleteObject(designed);
+    }
+    return CreateFontOf(L"MS Shell Dlg", height);
+}
 
 Form::~Form() {
     if (hwnd_) Unload();
@@ -38,10 +68,7 @@ int Form::TwipsToPixelsY(int twips) {
 }
 
 HFONT Form::DefaultFont() {
-    static const GdiObject<HFONT> font(
-        CreateFontW(-MulDiv(8, ScreenDpi(LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                    DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                    DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif"));
+    static const GdiObject<HFONT> font(CreateDialogFont(ScreenDpi(LOGPIXELSY)));
     return font.get();
 }
 
@@ -219,13 +246,68 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_CTLCOLORSTATIC: {
         const HDC dc = reinterpret_cast<HDC>(wp);
-        const COLORREF colour = LabelColour(reinterpret_cast<HWND>(lp));
-        if (colour != CLR_INVALID) SetTextColor(dc, colour);
+        SetTextColor(dc, InkColour(LabelInk(reinterpret_cast<HWND>(lp)), HighContrastOn(),
+                                   CurrentSystemInks()));
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
     }
     return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+COLORREF InkColour(Ink ink, bool highContrast, const SystemInks& system) {
+    switch (ink) {
+    case Ink::Black:
+        return highContrast ? system.text : RGB(0, 0, 0);
+    case Ink::Link:
+        return highContrast ? system.link : RGB(0, 0, 255);
+    case Ink::System:
+        break;
+    }
+    return system.text;
+}
+
+SystemInks CurrentSystemInks() {
+    return {GetSysColor(COLOR_BTNTEXT), GetSysColor(COLOR_HOTLIGHT)};
+}
+
+bool HighContrastOn() {
+    HIGHCONTRASTW contrast{sizeof contrast, 0, nullptr};
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+namespace {
+
+WNDPROC staticProc = nullptr; // the class procedure of every label
+
+LRESULT CALLBACK LinkLabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+        SetCapture(hwnd); // the release is ours wherever it happens
+        return 0;
+    case WM_LBUTTONUP:
+        if (GetCapture() == hwnd) {
+            ReleaseCapture();
+            RECT r;
+            GetClientRect(hwnd, &r);
+            const POINT at{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+            if (PtInRect(&r, at))
+                SendMessageW(GetParent(hwnd), WM_COMMAND,
+                             MAKEWPARAM(GetDlgCtrlID(hwnd), STN_CLICKED),
+                             reinterpret_cast<LPARAM>(hwnd));
+        }
+        return 0;
+    }
+    return CallWindowProcW(staticProc, hwnd, msg, wp, lp);
+}
+
+} // namespace
+
+void ClickOnRelease(HWND label) {
+    const auto previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LinkLabelProc)));
+    if (previous != LinkLabelProc) staticProc = previous;
 }
 
 std::wstring WindowText(HWND hwnd) {

@@ -6,6 +6,24 @@
 #include <string>
 #include <vector>
 
+// Label text colours: the system's text colour for dialog surfaces, or a colour of the design.
+enum class Ink { System, Black, Link };
+
+struct SystemInks {
+    COLORREF text; // COLOR_BTNTEXT
+    COLORREF link; // COLOR_HOTLIGHT
+};
+SystemInks CurrentSystemInks();
+bool HighContrastOn();
+
+// The colour of an ink. In high contrast the design's black becomes the system's text colour
+// and its link blue the system's link colour, so that no text fades into the scheme.
+COLORREF InkColour(Ink ink, bool highContrast, const SystemInks& system);
+
+// Makes a label act as a link: it reports STN_CLICKED to its parent when the left button is
+// pressed and released on it, not when the button goes down (a static control's own way).
+void ClickOnRelease(HWND label);
+
 // A top-level window with the life cycle the program's two windows need: load (create and run
 // Form_Load), show, modal show over an owner, and unload (run Form_Unload and destroy). The
 // application keeps its loaded forms in load order and ends when none is left.
@@ -31,8 +49,7 @@ class Form {
 
     static int TwipsToPixelsX(int twips);
     static int TwipsToPixelsY(int twips);
-    // The one font of every window: 8-point MS Sans Serif, the dialog font the layouts were
-    // designed in (the two-line labels and the description fit it).
+    // The one font of every window, made once for the screen's DPI (see CreateDialogFont).
     static HFONT DefaultFont();
 
   protected:
@@ -47,8 +64,8 @@ class Form {
     virtual void Form_Load() {}
     virtual void Form_Unload(std::int16_t& cancel) { (void)cancel; }
     virtual void OnCommand(int id, int code, HWND control) = 0;
-    // Text colour of a label, or CLR_INVALID for the default.
-    virtual COLORREF LabelColour(HWND) const { return CLR_INVALID; }
+    // The ink a label is drawn in; the system's text colour unless the design says otherwise.
+    virtual Ink LabelInk(HWND) const { return Ink::System; }
     virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
     // Creates a child control at a position and size given in twips, in the default font.
@@ -69,3 +86,8 @@ class Form {
 };
 
 std::wstring WindowText(HWND hwnd);
+
+// 8-point MS Sans Serif, the dialog font the layouts were designed in, where the system has
+// that face at the size asked for; it is a bitmap font for 96 DPI, so elsewhere the system's
+// scalable dialog font at the same size ("MS Shell Dlg"), which keeps every text whole.
+HFONT CreateDialogFont(int dpi);

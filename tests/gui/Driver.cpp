@@ -215,11 +215,10 @@ void RunningApp::Key(HWND target, UINT vk) const {
     PostMessageW(target, WM_KEYUP, vk, 0xC0000001);
 }
 
-void SaveScreenshot(HWND window, const std::wstring& name) {
-    char folder[MAX_PATH] = {};
-    if (!GetEnvironmentVariableA("QUILLMERE_TEST_OUTPUT", folder, MAX_PATH)) return;
-    RECT r;
-    GetWindowRect(window, &r);
+namespace {
+
+// The screen's pixels in a rectangle, bottom row first, as 24-bit BGR rows of `stride` bytes.
+std::vector<char> CapturePixels(const RECT& r, DWORD& stride) {
     const int w = r.right - r.left, h = r.bottom - r.top;
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
@@ -227,12 +226,42 @@ void SaveScreenshot(HWND window, const std::wstring& name) {
     HGDIOBJ old = SelectObject(mem, bitmap);
     BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
     SelectObject(mem, old);
-
     BITMAPINFOHEADER header{sizeof header, w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    const DWORD stride = ((static_cast<DWORD>(w) * 3 + 3) & ~3u);
+    stride = ((static_cast<DWORD>(w) * 3 + 3) & ~3u);
     std::vector<char> pixels(stride * static_cast<DWORD>(h));
     GetDIBits(mem, bitmap, 0, static_cast<UINT>(h), pixels.data(),
               reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+} // namespace
+
+std::set<COLORREF> ColoursOn(HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    DWORD stride = 0;
+    const std::vector<char> pixels = CapturePixels(r, stride);
+    std::set<COLORREF> colours;
+    for (size_t row = 0; row * stride < pixels.size(); ++row)
+        for (LONG x = 0; x < r.right - r.left; ++x) {
+            const auto* p = reinterpret_cast<const BYTE*>(&pixels[row * stride + x * 3]);
+            colours.insert(RGB(p[2], p[1], p[0]));
+        }
+    return colours;
+}
+
+void SaveScreenshot(HWND window, const std::wstring& name) {
+    char folder[MAX_PATH] = {};
+    if (!GetEnvironmentVariableA("QUILLMERE_TEST_OUTPUT", folder, MAX_PATH)) return;
+    RECT r;
+    GetWindowRect(window, &r);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    DWORD stride = 0;
+    const std::vector<char> pixels = CapturePixels(r, stride);
+    BITMAPINFOHEADER header{sizeof header, w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     BITMAPFILEHEADER file{0x4D42, 0, 0, 0, sizeof(BITMAPFILEHEADER) + sizeof header};
     file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
     std::ofstream out(std::filesystem::path(WindowsPath(folder) + L"\\" + name + L".bmp"),
@@ -240,9 +269,6 @@ void SaveScreenshot(HWND window, const std::wstring& name) {
     out.write(reinterpret_cast<const char*>(&file), sizeof file);
     out.write(reinterpret_cast<const char*>(&header), sizeof header);
     out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
-    DeleteObject(bitmap);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
 }
 
 std::wstring MessageBoxText(HWND box) {

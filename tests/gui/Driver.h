@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,9 @@ std::wstring ProgramPath();
 
 // Saves a screenshot of a window (frame included) into the test output folder as BMP.
 void SaveScreenshot(HWND window, const std::wstring& name);
+
+// Every colour a window shows on the screen.
+std::set<COLORREF> ColoursOn(HWND window);
 
 // Message box text and its close.
 std::wstring MessageBoxText(HWND box);

@@ -72,6 +72,9 @@ TEST_F(MainWindow, OpensWithTheDesignedLayoutAndTexts) {
     EXPECT_EQ(Text(Combo2()), L"10 Min");
     EXPECT_EQ(ComboSelection(Combo2()), -1);
     EXPECT_EQ(app->Focus(), ComboEdit(Combo1()));
+    // A screen reader names each chooser after the static text just before it in z-order.
+    EXPECT_EQ(GetWindow(Combo1(), GW_HWNDPREV), GetDlgItem(main, frmMain::IdLabel1));
+    EXPECT_EQ(GetWindow(Combo2(), GW_HWNDPREV), GetDlgItem(main, frmMain::IdLabel2));
     SaveScreenshot(main, L"main-window");
 }
 

@@ -43,7 +43,7 @@ TEST(ProgramFile, CarriesItsVersionStamp) {
               L"Allows you to change the screen saver for the Welcome Screen");
 }
 
-TEST(ProgramFile, ManifestAsksForCommonControlsDpiAwarenessAndElevation) {
+TEST(ProgramFile, ManifestAsksForCommonControlsDpiAwarenessElevationAndWindows7) {
     const HMODULE exe = LoadLibraryExW(ExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(exe, nullptr);
     const HRSRC found = FindResourceW(exe, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
@@ -54,6 +54,9 @@ TEST(ProgramFile, ManifestAsksForCommonControlsDpiAwarenessAndElevation) {
               std::string::npos);
     EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
     EXPECT_NE(manifest.find("level=\"highestAvailable\""), std::string::npos);
+    // Supported systems: Windows 7 and later, not Vista.
+    EXPECT_NE(manifest.find("{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"), std::string::npos);
+    EXPECT_EQ(manifest.find("{e2011457-1546-43c5-a5fe-008deee3d3f0}"), std::string::npos);
     EXPECT_NE(FindResourceW(exe, MAKEINTRESOURCEW(1), RT_GROUP_ICON), nullptr);
     FreeLibrary(exe);
 }

@@ -54,4 +54,14 @@ TEST(ShellResult, AboveThirtyTwoAsSigned32BitIsSuccess) {
     EXPECT_TRUE(ShellLaunchSucceeded(0x100000021LL)); // high bits beyond 32 are not read
 }
 
+TEST(LabelInk, HighContrastTakesTheSystemsColoursForTheDesignedOnes) {
+    const SystemInks scheme{RGB(255, 255, 0), RGB(0, 255, 255)}; // a dark scheme's yellow and cyan
+    EXPECT_EQ(InkColour(Ink::Black, false, scheme), RGB(0, 0, 0));
+    EXPECT_EQ(InkColour(Ink::Link, false, scheme), RGB(0, 0, 255));
+    EXPECT_EQ(InkColour(Ink::Black, true, scheme), RGB(255, 255, 0));
+    EXPECT_EQ(InkColour(Ink::Link, true, scheme), RGB(0, 255, 255));
+    EXPECT_EQ(InkColour(Ink::System, false, scheme), RGB(255, 255, 0));
+    EXPECT_EQ(InkColour(Ink::System, true, scheme), RGB(255, 255, 0));
+}
+
 } // namespace
