@@ -32,7 +32,7 @@ warm_wine
 echo "Quillmere benchmark, $(date -u +%Y-%m-%d), $(nproc) cores, $(uname -m), $(wine64 --version 2>/dev/null || echo wine)"
 echo
 "$WINE64" "$build/bench/bench.exe" "$build/Quillmere.exe" "$build/bench/minimal_window.exe" \
-    "$build/bench/minimal_window_manifest.exe" \
+    "$build/bench/minimal_window_manifest.exe" "$build/bench/same_window.exe" \
     "${BENCH_RUNS:-21}" </dev/null
 echo
 echo "| release exe | size, bytes | imports |"
