@@ -2,7 +2,8 @@
 # Installs the Debian packages the build, the tests and the demo need, when any is missing.
 set -euo pipefail
 packages=(cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64 googletest
-          wine wine64 fonts-wine xvfb xauth imagemagick python3 x11-xserver-utils "$@")
+          wine wine64 fonts-wine xvfb xauth imagemagick python3 x11-xserver-utils
+          git openssl osslsigncode "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
