@@ -3,6 +3,7 @@
 #include "AnsiText.h"
 #include "RegistryDeclarationsAndFunctions.h"
 #include "win/Handles.h"
+#include "win/SystemLibrary.h"
 
 namespace {
 
@@ -16,11 +17,11 @@ class NativeFileSystemView {
   public:
     NativeFileSystemView() {
 #if !defined(_WIN64)
-        const HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-        const auto isWow64 = Lookup<BOOL(WINAPI*)(HANDLE, PBOOL)>(kernel, "IsWow64Process");
+        const wchar_t kernel[] = L"kernel32.dll";
+        const auto isWow64 = SystemProc<BOOL(WINAPI*)(HANDLE, PBOOL)>(kernel, "IsWow64Process");
         const auto disable =
-            Lookup<BOOL(WINAPI*)(PVOID*)>(kernel, "Wow64DisableWow64FsRedirection");
-        revert_ = Lookup<BOOL(WINAPI*)(PVOID)>(kernel, "Wow64RevertWow64FsRedirection");
+            SystemProc<BOOL(WINAPI*)(PVOID*)>(kernel, "Wow64DisableWow64FsRedirection");
+        revert_ = SystemProc<BOOL(WINAPI*)(PVOID)>(kernel, "Wow64RevertWow64FsRedirection");
         BOOL wow64 = FALSE;
         if (isWow64 && disable && revert_ && isWow64(GetCurrentProcess(), &wow64) && wow64)
             disabled_ = disable(&old_) != FALSE;
@@ -33,9 +34,6 @@ class NativeFileSystemView {
     }
 
   private:
-    template <class Proc> static Proc Lookup(HMODULE module, const char* name) {
-        return reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
-    }
     BOOL(WINAPI* revert_)(PVOID) = nullptr;
     PVOID old_ = nullptr;
     bool disabled_ = false;

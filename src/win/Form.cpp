@@ -38,6 +38,16 @@ bool GivesFace(HFONT font, const wchar_t* face, int height) {
     return lstrcmpiW(given, face) == 0 && metrics.tmHeight - metrics.tmInternalLeading == -height;
 }
 
+SystemInks CurrentSystemInks() {
+    return {GetSysColor(COLOR_BTNTEXT), GetSysColor(COLOR_HOTLIGHT)};
+}
+
+bool HighContrastOn() {
+    HIGHCONTRASTW contrast{sizeof contrast, 0, nullptr};
+    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
 } // namespace
 
 HFONT CreateDialogFont(int dpi) {
@@ -265,16 +275,6 @@ COLORREF InkColour(Ink ink, bool highContrast, const SystemInks& system) {
         break;
     }
     return system.text;
-}
-
-SystemInks CurrentSystemInks() {
-    return {GetSysColor(COLOR_BTNTEXT), GetSysColor(COLOR_HOTLIGHT)};
-}
-
-bool HighContrastOn() {
-    HIGHCONTRASTW contrast{sizeof contrast, 0, nullptr};
-    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
-           (contrast.dwFlags & HCF_HIGHCONTRASTON);
 }
 
 namespace {

@@ -13,8 +13,6 @@ struct SystemInks {
     COLORREF text; // COLOR_BTNTEXT
     COLORREF link; // COLOR_HOTLIGHT
 };
-SystemInks CurrentSystemInks();
-bool HighContrastOn();
 
 // The colour of an ink. In high contrast the design's black becomes the system's text colour
 // and its link blue the system's link colour, so that no text fades into the scheme.

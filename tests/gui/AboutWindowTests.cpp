@@ -1,4 +1,5 @@
 #include "GuiFixture.h"
+#include "Layouts.h"
 #include "Launches.h"
 
 #include "AppInfo.h"
@@ -62,15 +63,8 @@ TEST_F(AboutWindow, ShowsTitleVersionDescriptionAndContactsModally) {
     EXPECT_NEAR(self.left + self.right, owner.left + owner.right, 3);
     EXPECT_NEAR(self.top + self.bottom, owner.top + owner.bottom, 3);
 
-    ExpectAt(about, IDOK, 3600, 2520, 1467, 345);
-    ExpectAt(about, frmAbout::IdVersion, 1050, 780, 4092, 225);
-    ExpectAt(about, frmAbout::IdTitle, 1050, 240, 4092, 480);
-    ExpectAt(about, frmAbout::IdDescription, 1050, 1125, 4095, 1050);
-    ExpectAt(about, frmAbout::IdLabel1, 240, 2280, 855, 255);
-    ExpectAt(about, frmAbout::IdLabel2, 240, 2520, 735, 255);
-    ExpectAt(about, frmAbout::IdLabel3, 240, 2760, 2535, 255);
-    ExpectAt(about, frmAbout::IdLabel4, 1080, 2280, 2295, 255);
-    ExpectAt(about, frmAbout::IdLabel5, 1080, 2520, 2055, 255);
+    for (const TwipsRect& t : AboutLayout)
+        ExpectAt(about, t.id, t.left, t.top, t.width, t.height);
     const RECT icon = RectInClient(GetDlgItem(about, frmAbout::IdIcon), about);
     EXPECT_EQ(icon.left, PxX(240));
     EXPECT_EQ(icon.top, PxY(240));

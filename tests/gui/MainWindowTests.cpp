@@ -1,4 +1,5 @@
 #include "GuiFixture.h"
+#include "Layouts.h"
 
 #include "frmMain.h"
 
@@ -44,12 +45,8 @@ TEST_F(MainWindow, OpensWithTheDesignedLayoutAndTexts) {
     // Centred on the screen.
     EXPECT_NEAR((outer.left + outer.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 2);
 
-    ExpectAt(GetDlgItem(main, frmMain::IdLabel1), 360, 120, 2055, 375);
-    ExpectAt(Combo1(), 360, 600, 1935, 315);
-    ExpectAt(GetDlgItem(main, frmMain::IdLabel2), 2640, 120, 1215, 375);
-    ExpectAt(Combo2(), 2640, 600, 1215, 315);
-    ExpectAt(Apply(), 600, 1080, 1335, 375);
-    ExpectAt(GetDlgItem(main, frmMain::IdExit), 2400, 1080, 1335, 375);
+    for (const TwipsRect& t : MainLayout)
+        ExpectAt(GetDlgItem(main, t.id), t.left, t.top, t.width, t.height);
     for (HWND child = GetWindow(main, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         const RECT r = RectInClient(child, main);
         EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right &&

@@ -2,6 +2,7 @@
 // put it, and every label's and button's text whole in the control's own font. The other DPIs
 // run the same check in a copy of this process started at them.
 #include "../gui/Driver.h"
+#include "../gui/Layouts.h"
 #include "../TestRegistry.h"
 #include "Module1.h"
 #include "frmAbout.h"
@@ -13,29 +14,7 @@
 
 namespace {
 
-struct Twips {
-    int id, left, top, width, height;
-};
-
-const Twips MainLayout[] = {
-    {frmMain::IdLabel1, 360, 120, 2055, 375},  {frmMain::IdCombo1, 360, 600, 1935, 315},
-    {frmMain::IdLabel2, 2640, 120, 1215, 375}, {frmMain::IdCombo2, 2640, 600, 1215, 315},
-    {frmMain::IdApply, 600, 1080, 1335, 375},  {frmMain::IdExit, 2400, 1080, 1335, 375},
-};
-
-const Twips AboutLayout[] = {
-    {IDOK, 3600, 2520, 1467, 345},
-    {frmAbout::IdVersion, 1050, 780, 4092, 225},
-    {frmAbout::IdTitle, 1050, 240, 4092, 480},
-    {frmAbout::IdDescription, 1050, 1125, 4095, 1050},
-    {frmAbout::IdLabel1, 240, 2280, 855, 255},
-    {frmAbout::IdLabel2, 240, 2520, 735, 255},
-    {frmAbout::IdLabel3, 240, 2760, 2535, 255},
-    {frmAbout::IdLabel4, 1080, 2280, 2295, 255},
-    {frmAbout::IdLabel5, 1080, 2520, 2055, 255},
-};
-
-void ExpectAtTwips(HWND window, const Twips& t) {
+void ExpectAtTwips(HWND window, const TwipsRect& t) {
     const RECT r = RectInClient(GetDlgItem(window, t.id), window);
     SCOPED_TRACE(Text(GetDlgItem(window, t.id)));
     EXPECT_NEAR(r.left, Form::TwipsToPixelsX(t.left), 1);
@@ -67,7 +46,7 @@ void ExpectWholeText(HWND control) {
         << "lines cut off";
 }
 
-void ExpectLaidOut(HWND window, const Twips* layout, size_t count) {
+void ExpectLaidOut(HWND window, const TwipsRect* layout, size_t count) {
     for (size_t i = 0; i < count; ++i) {
         ExpectAtTwips(window, layout[i]);
         const HWND control = GetDlgItem(window, layout[i].id);
