@@ -1,4 +1,4 @@
-# The build that the tests run, under 64-bit Wine.
+# The build for 64-bit Windows.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(triple x86_64-w64-mingw32)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

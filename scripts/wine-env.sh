@@ -1,17 +1,24 @@
-# Sourced: Wine helpers for a prefix of our own. Set WINEPREFIX before calling them.
+# Sourced: Wine helpers for a prefix of our own. Set WINEPREFIX before calling them, and for a
+# 32-bit prefix also WINEARCH=win32 and WINE_LOADER=$WINE32.
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko installers; a crash ends the process instead of starting the debugger.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 WINE64=/usr/lib/wine/wine64
+WINE32=/usr/lib/wine/wine # present once wine32:i386 is installed
+WINE_LOADER=${WINE_LOADER:-$WINE64}
 WINESERVER=/usr/lib/wine/wineserver64
 [ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver)
+
+# Whether Wine's 32-bit side is installed and this machine can run it.
+have_wine32() { [ -x "$WINE32" ] && "$(dirname "${BASH_SOURCE[0]}")/linux32.sh" >/dev/null; }
 
 # Makes the prefix once: no Mono/Gecko, no window manager waits, no crash dialog.
 make_prefix() {
     [ -f "$WINEPREFIX/system.reg" ] && return 0
     mkdir -p "$WINEPREFIX"
-    "$WINE64" wineboot --init </dev/null >/dev/null 2>&1
-    "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
-    "$WINE64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+    "$WINE_LOADER" wineboot --init </dev/null >/dev/null 2>&1
+    "$WINE_LOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
+    "$WINE_LOADER" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
         </dev/null >/dev/null 2>&1
     # Wine's own MS Sans Serif, Tahoma and Marlett, which this Wine build does not find by
     # itself: without them every dialog font falls back to a wider face.
@@ -24,7 +31,7 @@ make_prefix() {
 # test inherits and holds open the runner's output pipes.
 warm_wine() {
     "$WINESERVER" -p </dev/null >/dev/null 2>&1 &
-    "$WINE64" wineboot </dev/null >/dev/null 2>&1
+    "$WINE_LOADER" wineboot </dev/null >/dev/null 2>&1
 }
 
 stop_wine() { "$WINESERVER" -k >/dev/null 2>&1 || true; }

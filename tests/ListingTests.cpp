@@ -1,4 +1,5 @@
 #include "settings.h"
+#include "Platform.h"
 #include "TestRegistry.h"
 
 #include <gtest/gtest.h>
@@ -142,11 +143,7 @@ TEST_F(SystemFolder, PathIsTheSystemRootPlusSystem32) {
 
 TEST_F(SystemFolder, ListsTheScreenSaversOfTheSystemFolder) {
     SetRoot(L"C:\\windows");
-    // Planted where a 64-bit process sees the system folder, as the logon screen does.
-    BOOL wow64 = FALSE;
-    IsWow64Process(GetCurrentProcess(), &wow64);
-    const std::wstring planted =
-        wow64 ? L"C:\\windows\\sysnative\\quilltest.scr" : L"C:\\windows\\system32\\quilltest.scr";
+    const std::wstring planted = NativeSystemFolder() + L"\\quilltest.scr";
     HANDLE h = CreateFileW(planted.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     CloseHandle(h);

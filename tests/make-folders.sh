@@ -3,7 +3,8 @@
 # C:\quillmere-root whose system32 holds 100,000: that many empty files, one in twenty a
 # ".scr". Wine itself takes minutes for this; the Linux side takes a second.
 set -euo pipefail
-prefix=${1:?usage: make-folders.sh WINEPREFIX}
+# The run's prefix when the test command names one.
+prefix=${QUILLMERE_WINEPREFIX:-${1:?usage: make-folders.sh WINEPREFIX}}
 python3 - "$prefix/drive_c/quillmere-listing" <<'PY'
 import os, sys
 base = sys.argv[1]

@@ -1,11 +1,12 @@
 #include "GuiFixture.h"
 
+#include "../Platform.h"
 #include "frmMain.h"
 
 #include <algorithm>
 
-namespace {
-const std::wstring SystemFolder = L"C:\\windows\\system32\\";
+std::wstring GuiTest::InSystemFolder(const std::wstring& name) {
+    return NativeSystemFolder() + L"\\" + name;
 }
 
 void GuiTest::SetUp() {
@@ -20,12 +21,12 @@ void GuiTest::SetUp() {
 void GuiTest::TearDown() {
     app.reset();
     for (const auto& name : planted)
-        DeleteFileW((SystemFolder + name).c_str());
+        DeleteFileW(InSystemFolder(name).c_str());
     backup.reset();
 }
 
 void GuiTest::Plant(const std::wstring& name) {
-    HANDLE h = CreateFileW((SystemFolder + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE h = CreateFileW(InSystemFolder(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                            0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
     CloseHandle(h);

@@ -18,6 +18,8 @@ class GuiTest : public ::testing::Test {
     void SetUp() override;
     void TearDown() override;
     void Plant(const std::wstring& name);
+    // A name in the system folder that the program lists (the native one under WOW64).
+    static std::wstring InSystemFolder(const std::wstring& name);
     void Start() { app = std::make_unique<RunningApp>(); }
     std::wstring Value(const wchar_t* name) { return ReadWide(HKEY_USERS, DesktopKey, name); }
     void SetValue(const wchar_t* name, const std::wstring& text) {

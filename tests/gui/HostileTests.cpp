@@ -201,15 +201,14 @@ TEST_F(Hostile, OddNamesInTheSystemFolder) {
     Plant(L"\u4e2d\u6587.scr");
     Plant(L"hidden.scr");
     Plant(L"system.scr");
-    SetFileAttributesW(L"C:\\windows\\system32\\hidden.scr", FILE_ATTRIBUTE_HIDDEN);
-    SetFileAttributesW(L"C:\\windows\\system32\\system.scr",
+    SetFileAttributesW(InSystemFolder(L"hidden.scr").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesW(InSystemFolder(L"system.scr").c_str(),
                        FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
-    CreateDirectoryW(L"C:\\windows\\system32\\qtfolder.scr", nullptr);
+    CreateDirectoryW(InSystemFolder(L"qtfolder.scr").c_str(), nullptr);
     Start();
-    RemoveDirectoryW(L"C:\\windows\\system32\\qtfolder.scr");
+    RemoveDirectoryW(InSystemFolder(L"qtfolder.scr").c_str());
     for (const wchar_t* name : {L"hidden.scr", L"system.scr"})
-        SetFileAttributesW((std::wstring(L"C:\\windows\\system32\\") + name).c_str(),
-                           FILE_ATTRIBUTE_NORMAL);
+        SetFileAttributesW(InSystemFolder(name).c_str(), FILE_ATTRIBUTE_NORMAL);
     const auto items = ComboItems(Combo1());
     for (const auto& name : {longName, std::wstring(L"\u4e2d\u6587.scr"),
                              std::wstring(L"hidden.scr"), std::wstring(L"system.scr")})
