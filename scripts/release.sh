@@ -1,17 +1,26 @@
 #!/usr/bin/env bash
-# The release command: builds the i686 release and the x86_64 build from the current commit (as
-# committed: uncommitted changes are not in a release) and writes to dist/:
+# The release command: builds the i686 release and the x86_64 build from the current commit and
+# writes to dist/ (or --out DIR):
 #   Quillmere-<version>-win32.zip, Quillmere-<version>-win64.zip  (the exe and README.txt)
 #   win32/Quillmere.exe, win64/Quillmere.exe                      (the same exes, to check)
-#   SHA256SUMS                                                    (for all four)
-# The bytes depend only on the commit: two runs anywhere give the same files.
+#   BUILDINFO.txt                                                 (commit, time, toolchain)
+#   SHA256SUMS                                                    (for all of the above)
+# Everything comes from the commit: the sources, the version and the guide. Uncommitted changes
+# are left out. The bytes depend only on the commit and the toolchain in BUILDINFO.txt.
 #
 #   scripts/release.sh [--sign CERT.pfx] [--out DIR]
 #
 # --sign signs both exes with Authenticode (SHA-256) before they are zipped and summed; the
-# certificate's password comes from QUILLMERE_SIGN_PASSWORD, never from the command line, and
-# QUILLMERE_TIMESTAMP_URL, when set, names a time-stamp server to counter-sign with.
+# certificate's password comes from QUILLMERE_SIGN_PASSWORD (unset or empty: a certificate
+# without one) and reaches osslsigncode through a private file, never a command line, and QUILLMERE_TIMESTAMP_URL, when set, names a
+# time-stamp server to counter-sign with.
+#
+# The output folder must be new, empty, or an earlier release made by this command; anything
+# else is refused and left as it is.
 set -euo pipefail
+# Out of the environment before anything else runs: no other process ever sees the password.
+password=${QUILLMERE_SIGN_PASSWORD-}
+unset QUILLMERE_SIGN_PASSWORD
 root=$(cd "$(dirname "$0")/.." && pwd)
 cert= out="$root/dist"
 while [ $# -gt 0 ]; do
@@ -21,45 +30,97 @@ while [ $# -gt 0 ]; do
     *) echo "usage: release.sh [--sign CERT.pfx] [--out DIR]" >&2; exit 2 ;;
     esac
 done
-"$root/scripts/deps.sh" ${cert:+osslsigncode}
+refuse() { echo "release.sh: $*; nothing was changed." >&2; exit 1; }
+# Debian's own Python and zlib make the zips, whatever else is first on the PATH.
+python=/usr/bin/python3
+marker=.quillmere-release # lists what an earlier release wrote
 
-# The version lives in resources/resource.h, where the version stamp is made from.
-version=$(awk '/#define QUILLMERE_(MAJOR|MINOR|REVISION) /{v = v (v ? "." : "") $3} END {print v}' \
-    "$root/resources/resource.h")
-export SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct)
+# --- Checks, before anything is built or removed ---------------------------------------------
+"$root/scripts/deps.sh" ${cert:+osslsigncode} >/dev/null
 
-# A clean export of the commit, built in a folder of its own.
+# The output folder: new, empty, or holding only what an earlier release listed in its marker.
+earlier=()
+if [ -e "$out" ] || [ -L "$out" ]; then
+    [ -d "$out" ] && [ ! -L "$out" ] || refuse "$out exists and is not a folder"
+    if [ -n "$(ls -A "$out")" ]; then
+        [ -f "$out/$marker" ] || refuse "$out is not empty and holds no earlier release"
+        mapfile -t earlier <"$out/$marker"
+        for path in "${earlier[@]}"; do
+            [[ $path =~ ^(Quillmere-[0-9.]+-win(32|64)\.zip|win(32|64)/Quillmere\.exe|BUILDINFO\.txt|SHA256SUMS)$ ]] ||
+                refuse "$out/$marker names $path, which no release makes"
+        done
+        while IFS= read -r -d '' path; do
+            path=${path#./}
+            [ "$path" = "$marker" ] && continue
+            [ -d "$out/$path" ] && [ ! -L "$out/$path" ] && continue
+            printf '%s\n' "${earlier[@]}" | grep -qxF -- "$path" ||
+                refuse "$out holds $path, which no earlier release made"
+        done < <(cd "$out" && find . -mindepth 1 -print0)
+    fi
+fi
+
+commit=$(git -C "$root" rev-parse HEAD)
+[ -z "$(git -C "$root" status --porcelain)" ] ||
+    echo "Uncommitted changes are left out: the release is built from commit ${commit:0:12}." >&2
+
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+if [ -n "$cert" ]; then
+    [ -r "$cert" ] || refuse "cannot read the certificate $cert"
+    (umask 077 && printf '%s' "$password" >"$work/pass")
+    passin=(-passin "file:$work/pass") readpass=(-readpass "$work/pass")
+    # A certificate without a password: osslsigncode fails on an empty password file.
+    [ -s "$work/pass" ] || passin=(-passin pass:) readpass=()
+    opens() { openssl pkcs12 -in "$cert" -noout "${passin[@]}" "$@" >/dev/null 2>&1; }
+    opens || opens -legacy || refuse "cannot open $cert with the password given"
+fi
+
+# The toolchain whose versions decide the bytes, by Debian package.
+toolchain=(gcc-mingw-w64-i686-posix g++-mingw-w64-i686-posix gcc-mingw-w64-x86-64-posix
+           g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
+           mingw-w64-i686-dev mingw-w64-x86-64-dev mingw-w64-common cmake python3.11
+           libpython3.11-stdlib zlib1g:amd64)
+[ -z "$cert" ] || toolchain+=(osslsigncode)
+versions=$(dpkg-query -W -f='${Package} ${Version}\n' "${toolchain[@]}") ||
+    refuse "the toolchain is not complete"
+
+# --- Build from a clean export of the commit ---------------------------------------------------
 mkdir "$work/src"
-git -C "$root" archive HEAD | tar -x -C "$work/src"
-rm -rf "$out" && mkdir -p "$out"
+git -C "$root" archive "$commit" | tar -x -C "$work/src"
+version=$(awk '/#define QUILLMERE_(MAJOR|MINOR|REVISION) /{v = v (v ? "." : "") $3} END {print v}' \
+    "$work/src/resources/resource.h")
+export SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct "$commit")
 for arch in i686 x86_64; do
     cmake -S "$work/src" -B "$work/$arch" -DCMAKE_TOOLCHAIN_FILE="$work/src/cmake/toolchain-$arch.cmake" \
         -DQUILLMERE_TESTS=OFF >/dev/null
     cmake --build "$work/$arch" --target Quillmere -j "$(nproc)" >/dev/null
 done
 
-if [ -n "$cert" ]; then
-    [ -n "${QUILLMERE_SIGN_PASSWORD+set}" ] || { echo "QUILLMERE_SIGN_PASSWORD is not set" >&2; exit 2; }
-    (umask 077 && printf '%s' "$QUILLMERE_SIGN_PASSWORD" >"$work/pass")
-fi
+mkdir "$work/out"
 for pair in i686:win32 x86_64:win64; do
     arch=${pair%%:*} name=${pair##*:}
-    mkdir -p "$out/$name"
+    mkdir -p "$work/out/$name"
     if [ -n "$cert" ]; then
-        osslsigncode sign -pkcs12 "$cert" -readpass "$work/pass" -h sha256 -n Quillmere \
+        osslsigncode sign -pkcs12 "$cert" "${readpass[@]}" -h sha256 -n Quillmere \
             -i https://quillmere.example ${QUILLMERE_TIMESTAMP_URL:+-ts "$QUILLMERE_TIMESTAMP_URL"} \
-            -in "$work/$arch/Quillmere.exe" -out "$out/$name/Quillmere.exe" >/dev/null
+            -in "$work/$arch/Quillmere.exe" -out "$work/out/$name/Quillmere.exe" >/dev/null
     else
-        cp "$work/$arch/Quillmere.exe" "$out/$name/Quillmere.exe"
+        cp "$work/$arch/Quillmere.exe" "$work/out/$name/Quillmere.exe"
     fi
 done
 rm -f "$work/pass"
 
+{
+    echo "Quillmere $version"
+    echo "commit $commit"
+    echo "SOURCE_DATE_EPOCH $SOURCE_DATE_EPOCH"
+    echo "Debian $(cat /etc/debian_version)"
+    echo "$versions"
+} >"$work/out/BUILDINFO.txt"
+
 # Zips with a fixed entry order, the commit's time and fixed permissions; README.txt with
 # Windows line endings.
-python3 - "$out" "$version" "$root/release/README.txt" <<'PY'
+"$python" - "$work/out" "$version" "$work/src/release/README.txt" <<'PY'
 import os, sys, time, zipfile
 out, version, readme = sys.argv[1:]
 stamp = time.gmtime(int(os.environ["SOURCE_DATE_EPOCH"]))[:6]
@@ -76,7 +137,19 @@ for name in ("win32", "win64"):
             info.external_attr = 0o100644 << 16
             z.writestr(info, data, compresslevel=9)
 PY
-(cd "$out" && sha256sum "Quillmere-$version-win32.zip" "Quillmere-$version-win64.zip" \
-    win32/Quillmere.exe win64/Quillmere.exe >SHA256SUMS)
+made=("Quillmere-$version-win32.zip" "Quillmere-$version-win64.zip" win32/Quillmere.exe
+      win64/Quillmere.exe BUILDINFO.txt)
+(cd "$work/out" && sha256sum "${made[@]}" >SHA256SUMS)
+made+=(SHA256SUMS)
+
+# --- Replace the earlier release, file by file ----------------------------------------------
+mkdir -p "$out"
+for path in "${earlier[@]}"; do rm -f "$out/$path"; done
+for dir in win32 win64; do [ ! -d "$out/$dir" ] || rmdir "$out/$dir" 2>/dev/null || true; done
+printf '%s\n' "${made[@]}" >"$out/$marker"
+for path in "${made[@]}"; do
+    mkdir -p "$(dirname "$out/$path")"
+    cp "$work/out/$path" "$out/$path"
+done
 echo "Release $version${cert:+ (signed)} in $out:"
 (cd "$out" && cat SHA256SUMS)

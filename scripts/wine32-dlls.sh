@@ -5,7 +5,7 @@
 # architectures stay as they are. Kept once made. Usage: wine32-dlls.sh FOLDER
 set -euo pipefail
 dest=${1:?usage: wine32-dlls.sh FOLDER}
-version=$(dpkg-query -W -f='${Version}' libwine)
+version=$(dpkg-query -W -f='${Version}' libwine:amd64)
 [ -f "$dest/.version" ] && [ "$(cat "$dest/.version")" = "$version" ] && exit 0
 
 work="$dest.download"
