@@ -1,6 +1,7 @@
 #include "Module1.h"
 
 #include "frmMain.h"
+#include "win/DllSearch.h"
 
 namespace {
 frmMain mainForm;
@@ -8,4 +9,13 @@ frmMain mainForm;
 
 void Main() {
     mainForm.Show();
+}
+
+int RunProgram(HMODULE kernel32) {
+    if (!RestrictDllSearch(kernel32)) {
+        ReportMissingDllSearchUpdate();
+        return 1;
+    }
+    Main();
+    return Form::RunMessageLoop();
 }

@@ -6,7 +6,6 @@
 
 #include <windows.h>
 
-#include <objbase.h>
 #include <shellapi.h>
 
 #include <cstdint>
@@ -17,18 +16,6 @@ const wchar_t WebFailure[] = L"Error lauching web browser. Make sure that your w
                              L"correctly installed and configured";
 const wchar_t MailFailure[] = L"Error sending mail. Make sure that you have your email client  "
                               L"correctly installed and configured";
-
-// Handlers of a link may be COM objects, so the shell asks its callers for a single-threaded
-// apartment with OLE1 DDE off. Entered on the first launch, on the UI thread, and kept for the
-// life of the program.
-void EnterComApartmentOnce() {
-    static bool entered = false;
-    if (entered) return;
-    entered = true;
-    using CoInitializeExProc = HRESULT(WINAPI*)(LPVOID, DWORD);
-    if (const auto init = SystemProc<CoInitializeExProc>(L"ole32.dll", "CoInitializeEx"))
-        init(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-}
 
 // Hands the target to the shell; a text the ANSI code page cannot carry counts as refused.
 bool Launch(const std::wstring& target) {

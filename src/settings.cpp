@@ -17,11 +17,11 @@ class NativeFileSystemView {
   public:
     NativeFileSystemView() {
 #if !defined(_WIN64)
-        const wchar_t kernel[] = L"kernel32.dll";
-        const auto isWow64 = SystemProc<BOOL(WINAPI*)(HANDLE, PBOOL)>(kernel, "IsWow64Process");
+        const HMODULE kernel = GetModuleHandleW(L"kernel32.dll"); // loaded in every process
+        const auto isWow64 = ProcOf<BOOL(WINAPI*)(HANDLE, PBOOL)>(kernel, "IsWow64Process");
         const auto disable =
-            SystemProc<BOOL(WINAPI*)(PVOID*)>(kernel, "Wow64DisableWow64FsRedirection");
-        revert_ = SystemProc<BOOL(WINAPI*)(PVOID)>(kernel, "Wow64RevertWow64FsRedirection");
+            ProcOf<BOOL(WINAPI*)(PVOID*)>(kernel, "Wow64DisableWow64FsRedirection");
+        revert_ = ProcOf<BOOL(WINAPI*)(PVOID)>(kernel, "Wow64RevertWow64FsRedirection");
         BOOL wow64 = FALSE;
         if (isWow64 && disable && revert_ && isWow64(GetCurrentProcess(), &wow64) && wow64)
             disabled_ = disable(&old_) != FALSE;

@@ -84,8 +84,3 @@ class Form {
 };
 
 std::wstring WindowText(HWND hwnd);
-
-// 8-point MS Sans Serif, the dialog font the layouts were designed in, where the system has
-// that face at the size asked for; it is a bitmap font for 96 DPI, so elsewhere the system's
-// scalable dialog font at the same size ("MS Shell Dlg"), which keeps every text whole.
-HFONT CreateDialogFont(int dpi);

@@ -1,0 +1,37 @@
+#include "win/DialogFont.h"
+
+#include "win/Handles.h"
+
+namespace {
+
+HFONT CreateFontOf(const wchar_t* face, int height) {
+    return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH | FF_DONTCARE, face);
+}
+
+// Whether the system gives this very face at this character height, rather than another face
+// in its place.
+bool GivesFace(HFONT font, const wchar_t* face, int height) {
+    const HDC dc = GetDC(nullptr);
+    wchar_t given[LF_FACESIZE] = {};
+    TEXTMETRICW metrics{};
+    {
+        const SelectInDc select(dc, font);
+        GetTextFaceW(dc, LF_FACESIZE, given);
+        GetTextMetricsW(dc, &metrics);
+    }
+    ReleaseDC(nullptr, dc);
+    return lstrcmpiW(given, face) == 0 && metrics.tmHeight - metrics.tmInternalLeading == -height;
+}
+
+} // namespace
+
+HFONT CreateDialogFont(int dpi) {
+    const int height = -MulDiv(8, dpi, 72);
+    if (const HFONT designed = CreateFontOf(L"MS Sans Serif", height)) {
+        if (GivesFace(designed, L"MS Sans Serif", height)) return designed;
+        DeleteObject(designed);
+    }
+    return CreateFontOf(L"MS Shell Dlg", height);
+}
