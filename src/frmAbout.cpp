@@ -6,6 +6,7 @@
 #include "frmMain.h"
 #include "resource.h"
 #include "win/Handles.h"
+#include "win/LinkLabel.h"
 
 #include <memory>
 
@@ -80,9 +81,9 @@ void frmAbout::CreateControls() {
                         IdLabel4, 1080, 2280, 2295, 255);
     Label5 = AddControl(L"STATIC", std::wstring(WebSiteAddress).c_str(), SS_LEFT | SS_NOTIFY,
                         IdLabel5, 1080, 2520, 2055, 255);
-    // A press on a link that slides off it opens nothing, as with any hyperlink.
-    ClickOnRelease(Label4);
-    ClickOnRelease(Label5);
+    // Links for the mouse, the keyboard (after OK in the tab order) and screen readers.
+    MakeLink(Label4);
+    MakeLink(Label5);
 }
 
 void frmAbout::Form_Load() {

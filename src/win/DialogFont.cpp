@@ -12,25 +12,21 @@ HFONT CreateFontOf(const wchar_t* face, int height) {
 
 // Whether the system gives this very face at this character height, rather than another face
 // in its place.
-bool GivesFace(HFONT font, const wchar_t* face, int height) {
-    const HDC dc = GetDC(nullptr);
+bool GivesFace(HDC dc, HFONT font, const wchar_t* face, int height) {
     wchar_t given[LF_FACESIZE] = {};
     TEXTMETRICW metrics{};
-    {
-        const SelectInDc select(dc, font);
-        GetTextFaceW(dc, LF_FACESIZE, given);
-        GetTextMetricsW(dc, &metrics);
-    }
-    ReleaseDC(nullptr, dc);
+    const SelectInDc select(dc, font);
+    GetTextFaceW(dc, LF_FACESIZE, given);
+    GetTextMetricsW(dc, &metrics);
     return lstrcmpiW(given, face) == 0 && metrics.tmHeight - metrics.tmInternalLeading == -height;
 }
 
 } // namespace
 
-HFONT CreateDialogFont(int dpi) {
+HFONT CreateDialogFont(HDC screen, int dpi) {
     const int height = -MulDiv(8, dpi, 72);
     if (const HFONT designed = CreateFontOf(L"MS Sans Serif", height)) {
-        if (GivesFace(designed, L"MS Sans Serif", height)) return designed;
+        if (GivesFace(screen, designed, L"MS Sans Serif", height)) return designed;
         DeleteObject(designed);
     }
     return CreateFontOf(L"MS Shell Dlg", height);

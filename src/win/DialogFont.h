@@ -5,4 +5,5 @@
 // 8-point MS Sans Serif, the dialog font the layouts were designed in, where the system has
 // that face at the size asked for; it is a bitmap font for 96 DPI, so elsewhere the system's
 // scalable dialog font at the same size ("MS Shell Dlg"), which keeps every text whole.
-HFONT CreateDialogFont(int dpi);
+// Asked of a DC of the screen, at its DPI.
+HFONT CreateDialogFont(HDC screen, int dpi);

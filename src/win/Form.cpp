@@ -11,11 +11,29 @@ namespace {
 
 std::vector<Form*> loadedForms;
 
-int ScreenDpi(int axis) {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, axis);
-    ReleaseDC(nullptr, screen);
+int DeviceDpi(HDC dc, int axis) {
+    const int dpi = GetDeviceCaps(dc, axis);
     return dpi > 0 ? dpi : 96;
+}
+
+// The screen's resolution and the dialog font made for it, read through one screen DC when
+// first needed and kept for the life of the program.
+struct ScreenFacts {
+    ScreenFacts() : ScreenFacts(GetDC(nullptr)) {}
+    const int dpiX, dpiY;
+    const GdiObject<HFONT> font;
+
+  private:
+    explicit ScreenFacts(HDC screen)
+        : dpiX(DeviceDpi(screen, LOGPIXELSX)), dpiY(DeviceDpi(screen, LOGPIXELSY)),
+          font(CreateDialogFont(screen, dpiY)) {
+        ReleaseDC(nullptr, screen);
+    }
+};
+
+const ScreenFacts& Screen() {
+    static const ScreenFacts facts;
+    return facts;
 }
 
 SystemInks CurrentSystemInks() {
@@ -39,18 +57,15 @@ const std::vector<Form*>& Form::LoadedForms() {
 }
 
 int Form::TwipsToPixelsX(int twips) {
-    static const int dpi = ScreenDpi(LOGPIXELSX);
-    return MulDiv(twips, dpi, 1440);
+    return MulDiv(twips, Screen().dpiX, 1440);
 }
 
 int Form::TwipsToPixelsY(int twips) {
-    static const int dpi = ScreenDpi(LOGPIXELSY);
-    return MulDiv(twips, dpi, 1440);
+    return MulDiv(twips, Screen().dpiY, 1440);
 }
 
 HFONT Form::DefaultFont() {
-    static const GdiObject<HFONT> font(CreateDialogFont(ScreenDpi(LOGPIXELSY)));
-    return font.get();
+    return Screen().font.get();
 }
 
 void Form::RegisterClassOnce(const wchar_t* className) {
@@ -246,39 +261,6 @@ COLORREF InkColour(Ink ink, bool highContrast, const SystemInks& system) {
         break;
     }
     return system.text;
-}
-
-namespace {
-
-WNDPROC staticProc = nullptr; // the class procedure of every label
-
-LRESULT CALLBACK LinkLabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_LBUTTONDOWN:
-        SetCapture(hwnd); // the release is ours wherever it happens
-        return 0;
-    case WM_LBUTTONUP:
-        if (GetCapture() == hwnd) {
-            ReleaseCapture();
-            RECT r;
-            GetClientRect(hwnd, &r);
-            const POINT at{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
-            if (PtInRect(&r, at))
-                SendMessageW(GetParent(hwnd), WM_COMMAND,
-                             MAKEWPARAM(GetDlgCtrlID(hwnd), STN_CLICKED),
-                             reinterpret_cast<LPARAM>(hwnd));
-        }
-        return 0;
-    }
-    return CallWindowProcW(staticProc, hwnd, msg, wp, lp);
-}
-
-} // namespace
-
-void ClickOnRelease(HWND label) {
-    const auto previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LinkLabelProc)));
-    if (previous != LinkLabelProc) staticProc = previous;
 }
 
 std::wstring WindowText(HWND hwnd) {

@@ -18,10 +18,6 @@ struct SystemInks {
 // and its link blue the system's link colour, so that no text fades into the scheme.
 COLORREF InkColour(Ink ink, bool highContrast, const SystemInks& system);
 
-// Makes a label act as a link: it reports STN_CLICKED to its parent when the left button is
-// pressed and released on it, not when the button goes down (a static control's own way).
-void ClickOnRelease(HWND label);
-
 // A top-level window with the life cycle the program's two windows need: load (create and run
 // Form_Load), show, modal show over an owner, and unload (run Form_Unload and destroy). The
 // application keeps its loaded forms in load order and ends when none is left.

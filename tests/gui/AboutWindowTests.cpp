@@ -179,6 +179,48 @@ TEST_F(AboutWindow, RefusedLaunchesShowTheirMessageAndKeepTheWindow) {
     }
 }
 
+// Keys as the keyboard delivers them: Tab reaches the contact lines after OK, Enter or Space
+// launches the focused one exactly as a click does, and the focused one shows it.
+TEST_F(AboutWindow, TabReachesTheContactLinesAndEnterOrSpaceLaunchesThem) {
+    Handle(L"mailto", WindowsPath(LAUNCH_RECORDER_EXE));
+    Handle(L"https", L"C:\\no\\such\\browser.exe");
+    HWND about = Open();
+    ASSERT_NE(about, nullptr);
+    const HWND mail = GetDlgItem(about, frmAbout::IdLabel4);
+    const HWND web = GetDlgItem(about, frmAbout::IdLabel5);
+    const auto drawn = [](HWND line) { return ColoursOn(line).count(RGB(0, 0, 255)) != 0; };
+    ASSERT_TRUE(WaitUntil([&] { return drawn(mail) && drawn(web); }));
+    const auto mailAtRest = ColoursOn(mail), webAtRest = ColoursOn(web);
+    const auto tabTo = [&](HWND next) {
+        app->Key(app->Focus(), VK_TAB);
+        return WaitUntil([&] { return app->Focus() == next; });
+    };
+
+    ASSERT_TRUE(tabTo(mail)) << "Tab did not reach the mail line";
+    EXPECT_TRUE(WaitUntil([&] { return ColoursOn(mail) != mailAtRest; })) << "no focus shown";
+    app->Key(mail, VK_RETURN);
+    const auto launched = Launched();
+    ASSERT_EQ(launched.size(), 2u) << "Enter launched nothing";
+    EXPECT_EQ(launched[0], L"mailto:" + Text(mail) + L"?subject=Fenwarden: Quillmere");
+    EXPECT_TRUE(Launched(1500).empty()) << "launched more than once";
+    EXPECT_TRUE(app->FindWindowOf(L"QuillmereAbout")) << "Enter pressed OK as well";
+
+    ASSERT_TRUE(tabTo(web)) << "Tab did not reach the web line";
+    EXPECT_TRUE(WaitUntil([&] { return ColoursOn(web) != webAtRest; })) << "no focus shown";
+    app->Key(web, VK_SPACE);
+    HWND box = app->WaitForMessageBox(10000);
+    ASSERT_NE(box, nullptr) << "Space launched nothing";
+    EXPECT_EQ(MessageBoxText(box), L"Error lauching web browser. Make sure that your web browser "
+                                   L"is correctly installed and configured");
+    CloseMessageBox(box);
+    ASSERT_TRUE(WaitUntil([&] { return !app->FindWindowOf(L"#32770"); }));
+    EXPECT_EQ(app->WaitForMessageBox(1500), nullptr) << "launched more than once";
+
+    EXPECT_TRUE(tabTo(GetDlgItem(about, IDOK))) << "Tab did not come back to OK";
+    EXPECT_TRUE(WaitUntil([&] { return ColoursOn(mail) == mailAtRest; })) << "focus left shown";
+    EXPECT_TRUE(WaitUntil([&] { return ColoursOn(web) == webAtRest; })) << "focus left shown";
+}
+
 TEST_F(AboutWindow, OnlyTheAddressLinesLaunchAnything) {
     Handle(L"mailto", WindowsPath(LAUNCH_RECORDER_EXE));
     Handle(L"https", WindowsPath(LAUNCH_RECORDER_EXE));
