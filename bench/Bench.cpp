@@ -1,6 +1,7 @@
 // Measures Quillmere against the same window without its logic, and for context against the
 // floor Wine itself sets, side by side in one run, and prints a table of medians.
 // Usage: bench.exe QUILLMERE_EXE MINIMAL_EXE MINIMAL_WITH_MANIFEST_EXE SAME_WINDOW_EXE [RUNS]
+//        bench.exe --pairs RUNS LABEL=EXE...  (start-up and memory against the first)
 #include "settings.h"
 
 #include <windows.h>
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -43,7 +45,9 @@ BOOL CALLBACK FindProc(HWND hwnd, LPARAM lp) {
     wchar_t name[64] = {};
     GetWindowThreadProcessId(hwnd, &pid);
     GetClassNameW(hwnd, name, 64);
-    if (pid != args->pid || wcscmp(name, args->className) != 0) return TRUE;
+    if (pid != args->pid) return TRUE;
+    // No class given: whichever window holds the screen-saver chooser.
+    if (args->className ? wcscmp(name, args->className) != 0 : !GetDlgItem(hwnd, 100)) return TRUE;
     args->found = hwnd;
     return FALSE;
 }
@@ -135,12 +139,56 @@ void SetSystemRoot(const std::wstring& root) {
     RegCloseKey(key);
 }
 
+// Start-up and memory of each program against the first, started in turn so that each pair
+// sees the same machine. Arguments: LABEL=EXE, the reference first.
+int ComparePrograms(int runs, int count, wchar_t** programs) {
+    std::vector<std::wstring> labels, exes;
+    for (int i = 0; i < count; ++i) {
+        const std::wstring arg = programs[i];
+        const size_t at = arg.find(L'=');
+        labels.push_back(arg.substr(0, at));
+        exes.push_back(at == std::wstring::npos ? arg : arg.substr(at + 1));
+        StartAndMeasure(exes.back(), nullptr, true); // warm the file cache once each
+    }
+    std::vector<std::vector<double>> time(exes.size()), ratio(exes.size()), ws(exes.size()),
+        wsRatio(exes.size());
+    std::vector<size_t> order(exes.size());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::mt19937 shuffle(7);
+    for (int run = 0; run < runs; ++run) {
+        // A new order each round, so that no program always goes first or after another.
+        std::shuffle(order.begin(), order.end(), shuffle);
+        std::vector<Sample> samples(exes.size());
+        for (const size_t i : order)
+            samples[i] = StartAndMeasure(exes[i], nullptr, true);
+        for (size_t i = 0; i < exes.size(); ++i) {
+            time[i].push_back(samples[i].seconds * 1000);
+            ratio[i].push_back(samples[i].seconds / samples[0].seconds);
+            ws[i].push_back(samples[i].workingSetKb);
+            wsRatio[i].push_back(samples[i].workingSetKb / samples[0].workingSetKb);
+        }
+    }
+    std::printf("| program | start-up to ready, ms | / %ls (median of pairs) | working set, KB | "
+                "/ %ls |\n|---|---|---|---|---|\n",
+                labels[0].c_str(), labels[0].c_str());
+    for (size_t i = 0; i < exes.size(); ++i)
+        std::printf("| %ls | %.1f | %.3f | %.0f | %.3f |\n", labels[i].c_str(), Median(time[i]),
+                    Median(ratio[i]), Median(ws[i]), Median(wsRatio[i]));
+    std::printf("start-up runs: %d rounds\n", runs);
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc > 3 && std::wstring(argv[1]) == L"--pairs")
+        return ComparePrograms(_wtoi(argv[2]), argc - 3, argv + 3);
     if (argc < 5) {
-        std::fprintf(stderr, "usage: bench QUILLMERE_EXE MINIMAL_EXE MINIMAL_MANIFEST_EXE "
-                             "SAME_WINDOW_EXE [RUNS]\n");
+        std::fprintf(stderr,
+                     "usage: bench QUILLMERE_EXE MINIMAL_EXE MINIMAL_MANIFEST_EXE "
+                     "SAME_WINDOW_EXE [RUNS]\n"
+                     "       bench --pairs RUNS LABEL=EXE... (the first is the reference)\n");
         return 2;
     }
     const int runs = argc > 5 ? _wtoi(argv[5]) : 21;

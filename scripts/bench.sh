@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # The benchmark command: builds both targets, makes a bench prefix (1,000 files, 50 of them
 # ".scr", in its system folder; listing folders of 1,000 to 100,000 files), runs bench.exe
-# under Wine and prints a table of medians, then the exe sizes and imports.
+# under Wine and prints tables of medians: start-up and memory against the same window without
+# the program's logic, what the dialog font decision costs (at 96 and 144 DPI), the i686 release
+# under WOW64 against the i686 same window where this machine runs 32-bit programs, listing
+# times, then the exe sizes and imports.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh"
-"$root/scripts/build.sh" i686 -DQUILLMERE_TESTS=OFF >/dev/null
+"$root/scripts/build.sh" i686 >/dev/null
 "$root/scripts/build.sh" x86_64 >/dev/null
 build="$root/build/x86_64"
 
@@ -31,9 +34,43 @@ warm_wine
 
 echo "Quillmere benchmark, $(date -u +%Y-%m-%d), $(nproc) cores, $(uname -m), $(wine64 --version 2>/dev/null || echo wine)"
 echo
+runs=${BENCH_RUNS:-41}
 "$WINE64" "$build/bench/bench.exe" "$build/Quillmere.exe" "$build/bench/minimal_window.exe" \
-    "$build/bench/minimal_window_manifest.exe" "$build/bench/same_window.exe" \
-    "${BENCH_RUNS:-21}" </dev/null
+    "$build/bench/minimal_window_manifest.exe" "$build/bench/same_window.exe" "$runs" </dev/null
+
+pairs() { "$WINE64" "$build/bench/bench.exe" --pairs "$runs" "$@" </dev/null; }
+echo
+echo "Against the same window, and the same window with the design's icon and its focus in the"
+echo "screen-saver chooser when it opens:"
+echo
+pairs "same window=$build/bench/same_window.exe" \
+    "designed same window=$build/bench/same_window_designed.exe" "Quillmere=$build/Quillmere.exe"
+font_pairs() {
+    pairs "font unchecked=$build/bench/quillmere_fixed_font.exe" "Quillmere=$build/Quillmere.exe" \
+        "earlier check=$build/bench/quillmere_old_font_check.exe"
+}
+echo
+echo "The dialog font decision, paired: Quillmere with its font taken unchecked, as is, and with"
+echo "the earlier check (its own screen DCs). At 96 DPI:"
+echo
+font_pairs
+echo
+echo "At 144 DPI, where MS Sans Serif is refused:"
+echo
+"$WINE64" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+font_pairs
+"$WINE64" reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
+echo
+if have_wine32; then
+    echo "The i686 release under WOW64, against the i686 build of the same window:"
+    echo
+    i686="$root/build/i686"
+    pairs "i686 same window=$i686/bench/same_window.exe" \
+        "i686 designed same window=$i686/bench/same_window_designed.exe" \
+        "i686 Quillmere=$i686/Quillmere.exe"
+else
+    echo "The i686 release was not measured: $("$root/scripts/linux32.sh")."
+fi
 echo
 echo "| release exe | size, bytes | imports |"
 echo "|---|---|---|"

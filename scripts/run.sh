@@ -1,15 +1,18 @@
 #!/usr/bin/env bash
 # The run command: installs what is missing, builds, and opens Quillmere under Wine in a demo
-# prefix (build/demo-prefix, made once and kept, with a few screen savers in its system folder).
-# Without a display it runs under Xvfb and saves screenshots of both windows instead.
+# prefix (build/demo-prefix, made once and kept, with a few screen savers in its system folder):
+# the i686 release, as 64-bit Windows runs it, where this machine runs Wine's 32-bit side, and
+# the x86_64 build elsewhere. Without a display it runs under Xvfb and saves screenshots of both
+# windows instead.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh"
-"$root/scripts/build.sh" x86_64 >/dev/null
-build="$root/build/x86_64"
-
 export WINEPREFIX="$root/build/demo-prefix"
 . "$root/scripts/wine-env.sh"
+arch=x86_64
+have_wine32 && arch=i686
+"$root/scripts/build.sh" $arch >/dev/null
+build="$root/build/$arch"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Making the demo prefix in $WINEPREFIX (once)..."
     make_prefix

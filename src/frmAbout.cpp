@@ -58,12 +58,17 @@ void frmMain::mnuHelpAbout_Click() {
 }
 
 Form::WindowTraits frmAbout::Traits() const {
-    return {L"QuillmereAbout", L"About Quillmere", WS_POPUP | WS_CAPTION | WS_SYSMENU,
-            WS_EX_DLGMODALFRAME};
+    return {L"QuillmereAbout",
+            L"About Quillmere",
+            WS_POPUP | WS_CAPTION | WS_SYSMENU,
+            WS_EX_DLGMODALFRAME,
+            0,
+            0,
+            5460,
+            3120};
 }
 
 void frmAbout::CreateControls() {
-    SetClientSizeTwips(5460, 3120);
     cmdOK =
         AddControl(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, 3600, 2520, 1467, 345);
     // Sized to the picture: the 32 x 32 icon inside a two-pixel sunken border.

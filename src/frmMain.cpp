@@ -57,10 +57,18 @@ std::optional<int> TimeoutFromText(std::wstring_view text) {
 
 Form::WindowTraits frmMain::Traits() const {
     static const std::wstring title(AppTitle);
-    return {L"QuillmereMain", title.c_str(), WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, 0};
+    // Frames differ between systems: the controls never fall outside the client area.
+    return {L"QuillmereMain",
+            title.c_str(),
+            WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
+            0,
+            4470,
+            2520,
+            4350,
+            1710};
 }
 
-void frmMain::CreateControls() {
+HMENU frmMain::CreateMenuBar() const {
     HMENU file = CreatePopupMenu();
     AppendMenuW(file, MF_STRING, IdFileExit, L"E&xit");
     HMENU help = CreatePopupMenu();
@@ -68,8 +76,10 @@ void frmMain::CreateControls() {
     HMENU bar = CreateMenu();
     AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
     AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"&Help");
-    SetMenu(hwnd(), bar);
+    return bar;
+}
 
+void frmMain::CreateControls() {
     // Created in tab order, each label just before its chooser: a screen reader names a combo
     // box after the static text before it. The labels take no focus. A drop-down combo's height
     // at creation is that of its open list, so the list gets room here and the field is fitted
@@ -113,15 +123,8 @@ void frmMain::FitComboHeight(HWND combo, int twips) {
 }
 
 void frmMain::Form_Load() {
-    SkipOnFailure([&] {
-        SetOuterSizeTwips(4470, 2520);
-        // Frames differ between systems: never let the controls fall outside the client area.
-        RECT client;
-        GetClientRect(hwnd(), &client);
-        if (client.right < TwipsToPixelsX(4350) || client.bottom < TwipsToPixelsY(1710))
-            SetClientSizeTwips(4350, 1710);
-        CentreOver(nullptr);
-    });
+    // The outer size and the place on the screen were given when the window was made (Traits),
+    // so that it is laid out once.
     SkipOnFailure([&] { Show(); });
     std::wstring current(NoneEntry);
     SkipOnFailure([&] { current = ReadLogonScreenSaver(); });

@@ -42,6 +42,7 @@ class frmMain : public Form {
 
   protected:
     WindowTraits Traits() const override;
+    HMENU CreateMenuBar() const override;
     void CreateControls() override;
     void Form_Load() override;
     void Form_Unload(std::int16_t& cancel) override;

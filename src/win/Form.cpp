@@ -11,6 +11,19 @@ namespace {
 
 std::vector<Form*> loadedForms;
 
+// Where a window of this size stands centred over another window, or over the work area when
+// there is none; kept on the screen.
+POINT CentredOn(HWND reference, int width, int height) {
+    RECT area;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    RECT ref = area;
+    if (reference) GetWindowRect(reference, &ref);
+    const int x = ref.left + ((ref.right - ref.left) - width) / 2;
+    const int y = ref.top + ((ref.bottom - ref.top) - height) / 2;
+    return {std::max<LONG>(area.left, std::min<LONG>(x, area.right - width)),
+            std::max<LONG>(area.top, std::min<LONG>(y, area.bottom - height))};
+}
+
 int DeviceDpi(HDC dc, int axis) {
     const int dpi = GetDeviceCaps(dc, axis);
     return dpi > 0 ? dpi : 96;
@@ -90,9 +103,15 @@ void Form::Load(HWND owner) {
     if (hwnd_) return;
     const WindowTraits traits = Traits();
     RegisterClassOnce(traits.className);
-    hwnd_ = CreateWindowExW(traits.exStyle, traits.className, traits.caption, traits.style,
-                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner,
-                            nullptr, GetModuleHandleW(nullptr), this);
+    // Made at its size and place, centred over its owner or the screen: laid out once.
+    const HMENU menu = CreateMenuBar();
+    RECT frame = {0, 0, TwipsToPixelsX(traits.clientWidth), TwipsToPixelsY(traits.clientHeight)};
+    AdjustWindowRectEx(&frame, traits.style, menu != nullptr, traits.exStyle);
+    const int w = std::max<int>(frame.right - frame.left, TwipsToPixelsX(traits.outerWidth));
+    const int h = std::max<int>(frame.bottom - frame.top, TwipsToPixelsY(traits.outerHeight));
+    const POINT at = CentredOn(owner, w, h);
+    hwnd_ = CreateWindowExW(traits.exStyle, traits.className, traits.caption, traits.style, at.x,
+                            at.y, w, h, owner, menu, GetModuleHandleW(nullptr), this);
     if (!hwnd_) return;
     loadedForms.push_back(this);
     CreateControls();
@@ -177,33 +196,11 @@ HWND Form::AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD sty
     return control;
 }
 
-void Form::SetOuterSizeTwips(int width, int height) {
-    SetWindowPos(hwnd_, nullptr, 0, 0, TwipsToPixelsX(width), TwipsToPixelsY(height),
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void Form::SetClientSizeTwips(int width, int height) {
-    RECT r = {0, 0, TwipsToPixelsX(width), TwipsToPixelsY(height)};
-    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)),
-                       GetMenu(hwnd_) != nullptr,
-                       static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
-    SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-// Centres over a window, or over the work area when there is none; kept on the screen.
 void Form::CentreOver(HWND reference) {
-    RECT area, self;
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-    RECT ref = area;
-    if (reference) GetWindowRect(reference, &ref);
+    RECT self;
     GetWindowRect(hwnd_, &self);
-    const int w = self.right - self.left, h = self.bottom - self.top;
-    int x = ref.left + ((ref.right - ref.left) - w) / 2;
-    int y = ref.top + ((ref.bottom - ref.top) - h) / 2;
-    x = std::max<int>(area.left, std::min<int>(x, area.right - w));
-    y = std::max<int>(area.top, std::min<int>(y, area.bottom - h));
-    SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const POINT at = CentredOn(reference, self.right - self.left, self.bottom - self.top);
+    SetWindowPos(hwnd_, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 LRESULT CALLBACK Form::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

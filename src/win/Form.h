@@ -52,8 +52,14 @@ class Form {
         const wchar_t* caption;
         DWORD style;
         DWORD exStyle;
+        // The size in twips: the outer size, grown where this system's frame would leave less
+        // than the client size (0 for no outer size: exactly the client size).
+        int outerWidth, outerHeight;
+        int clientWidth, clientHeight;
     };
     virtual WindowTraits Traits() const = 0;
+    // The menu bar, made with the window so that its frame is laid out once; none by default.
+    virtual HMENU CreateMenuBar() const { return nullptr; }
     virtual void CreateControls() = 0;
     virtual void Form_Load() {}
     virtual void Form_Unload(std::int16_t& cancel) { (void)cancel; }
@@ -65,8 +71,6 @@ class Form {
     // Creates a child control at a position and size given in twips, in the default font.
     HWND AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id, int left,
                     int top, int width, int height);
-    void SetOuterSizeTwips(int width, int height);
-    void SetClientSizeTwips(int width, int height);
     void CentreOver(HWND reference);
 
   private:
