@@ -77,7 +77,7 @@ LRESULT CALLBACK LinkProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         // The label paints into our DC, then the focus rectangle goes over it.
         PAINTSTRUCT ps;
         const HDC dc = BeginPaint(hwnd, &ps);
-        CallWindowProcW(staticProc, hwnd, WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+        CallWindowProcW(staticProc, hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
         if (ShowsFocus(hwnd)) {
             const RECT r = TextRect(hwnd, dc);
             DrawFocusRect(dc, &r);
