@@ -12,7 +12,8 @@
 namespace {
 
 TEST(StartUp, WithoutSafeDllSearchOnlyTheMessageNamingTheUpdateShows) {
-    // user32 stands in for a kernel32 without the call.
+    // user32 stands in for a kernel32 without the call. Windows shows the message from the
+    // system; Wine shows it in this process, where the test can read it.
     std::atomic<int> code{-1};
     std::thread run([&] { code = RunProgram(GetModuleHandleW(L"user32.dll")); });
     HWND box = nullptr;
