@@ -139,6 +139,18 @@ void SetSystemRoot(const std::wstring& root) {
     RegCloseKey(key);
 }
 
+// Calls measure(i) for each of count programs, in a new order each round, so that no program
+// always goes first or after another.
+template <class Measure> void InShuffledOrder(size_t count, Measure measure) {
+    static std::mt19937 shuffle(7);
+    std::vector<size_t> order(count);
+    for (size_t i = 0; i < count; ++i)
+        order[i] = i;
+    std::shuffle(order.begin(), order.end(), shuffle);
+    for (const size_t i : order)
+        measure(i);
+}
+
 // Start-up and memory of each program against the first, started in turn so that each pair
 // sees the same machine. Arguments: LABEL=EXE, the reference first.
 int ComparePrograms(int runs, int count, wchar_t** programs) {
@@ -152,16 +164,10 @@ int ComparePrograms(int runs, int count, wchar_t** programs) {
     }
     std::vector<std::vector<double>> time(exes.size()), ratio(exes.size()), ws(exes.size()),
         wsRatio(exes.size());
-    std::vector<size_t> order(exes.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::mt19937 shuffle(7);
     for (int run = 0; run < runs; ++run) {
-        // A new order each round, so that no program always goes first or after another.
-        std::shuffle(order.begin(), order.end(), shuffle);
         std::vector<Sample> samples(exes.size());
-        for (const size_t i : order)
-            samples[i] = StartAndMeasure(exes[i], nullptr, true);
+        InShuffledOrder(exes.size(),
+                        [&](size_t i) { samples[i] = StartAndMeasure(exes[i], nullptr, true); });
         for (size_t i = 0; i < exes.size(); ++i) {
             time[i].push_back(samples[i].seconds * 1000);
             ratio[i].push_back(samples[i].seconds / samples[0].seconds);
@@ -201,18 +207,16 @@ int wmain(int argc, wchar_t** argv) {
     StartAndMeasure(argv[4], L"SameWindow", true);
     StartAndMeasure(argv[2], L"MinimalWindow", false);
     StartAndMeasure(argv[3], L"MinimalWindow", false);
-    int order[] = {1, 2, 3, 4};
-    std::mt19937 shuffle(7);
+    // Quillmere, the bare window, the bare window with the manifest, the same window.
+    const wchar_t* const classes[] = {L"QuillmereMain", L"MinimalWindow", L"MinimalWindow",
+                                      L"SameWindow"};
+    const bool chooser[] = {true, false, false, true};
     for (int i = 0; i < runs; ++i) {
-        // A new order each round, so that no program always goes first or after another.
-        std::shuffle(std::begin(order), std::end(order), shuffle);
-        Sample app, floor, cc6, same;
-        for (const int program : order) {
-            if (program == 1) app = StartAndMeasure(argv[1], L"QuillmereMain", true);
-            if (program == 2) floor = StartAndMeasure(argv[2], L"MinimalWindow", false);
-            if (program == 3) cc6 = StartAndMeasure(argv[3], L"MinimalWindow", false);
-            if (program == 4) same = StartAndMeasure(argv[4], L"SameWindow", true);
-        }
+        Sample samples[4];
+        InShuffledOrder(4, [&](size_t p) {
+            samples[p] = StartAndMeasure(argv[p + 1], classes[p], chooser[p]);
+        });
+        const Sample &app = samples[0], &floor = samples[1], &cc6 = samples[2], &same = samples[3];
         sameTime.push_back(same.seconds * 1000);
         sameRatio.push_back(app.seconds / same.seconds);
         sameWs.push_back(same.workingSetKb);

@@ -12,8 +12,8 @@
 #
 # --sign signs both exes with Authenticode (SHA-256) before they are zipped and summed; the
 # certificate's password comes from QUILLMERE_SIGN_PASSWORD (unset or empty: a certificate
-# without one) and reaches osslsigncode through a private file, never a command line, and QUILLMERE_TIMESTAMP_URL, when set, names a
-# time-stamp server to counter-sign with.
+# without one) and reaches osslsigncode through a private file, never a command line;
+# QUILLMERE_TIMESTAMP_URL, when set, names a time-stamp server to counter-sign with.
 #
 # The output folder must be new, empty, or an earlier release made by this command; anything
 # else is refused and left as it is.

@@ -1,10 +1,10 @@
 #include "win/LinkLabel.h"
 
+#include "win/Form.h"
 #include "win/Handles.h"
 #include "win/LinkAccessible.h"
 
 #include <algorithm>
-#include <string>
 
 namespace {
 
@@ -20,9 +20,7 @@ void ReportClick(HWND link) {
 RECT TextRect(HWND link, HDC dc) {
     RECT client;
     GetClientRect(link, &client);
-    const int length = GetWindowTextLengthW(link);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(link, text.data(), length + 1)));
+    const std::wstring text = WindowText(link);
     RECT r = {0, 0, client.right, 0};
     const SelectInDc font(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(link, WM_GETFONT, 0, 0)));
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
