@@ -122,21 +122,21 @@ void RunningApp::Launch(const std::wstring& exe, const wchar_t* folder) {
     std::wstring commandLine = L"\"" + exe + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
+    const auto start = [&] {
+        return CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              folder, &si, &pi_);
+    };
     // Wine answers ERROR_INTERNAL_ERROR when the new Unix process dies before its loader has
-    // reported in (a rare start-up failure of the test bed, seen about once in 1,000 starts).
-    // Nothing of the exe has run then: a missing import or a crash in it ends the process with
-    // a status of its own, which gives another error. So that one error is tried again, once.
-    for (int attempt = 1;; ++attempt) {
-        if (CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                           folder, &si, &pi_))
-            break;
-        const DWORD error = GetLastError();
-        if (error == ERROR_INTERNAL_ERROR && attempt == 1) {
-            std::fprintf(stderr, "note: the program did not start (error %lu); starting it again\n",
-                         error);
-            continue;
-        }
-        ADD_FAILURE() << "cannot start the program, error " << error;
+    // reported in, a rare failure of the test bed. Nothing of the exe has run then (a missing
+    // import or a crash in it ends the process with a status of its own, another error), so
+    // that one error earns one more try.
+    bool started = start();
+    if (!started && GetLastError() == ERROR_INTERNAL_ERROR) {
+        std::fputs("note: Wine did not start the program; starting it again\n", stderr);
+        started = start();
+    }
+    if (!started) {
+        ADD_FAILURE() << "cannot start the program, error " << GetLastError();
         return;
     }
     process_ = pi_.hProcess;
