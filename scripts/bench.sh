@@ -7,7 +7,7 @@
 # times, then the exe sizes and imports.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/deps.sh"
+"$root/scripts/deps.sh" bench
 "$root/scripts/build.sh" i686 >/dev/null
 "$root/scripts/build.sh" x86_64 >/dev/null
 build="$root/build/x86_64"

@@ -36,7 +36,7 @@ python=/usr/bin/python3
 marker=.quillmere-release # lists what an earlier release wrote
 
 # --- Checks, before anything is built or removed ---------------------------------------------
-"$root/scripts/deps.sh" ${cert:+osslsigncode} >/dev/null
+"$root/scripts/deps.sh" release >/dev/null
 
 # The output folder: new, empty, or holding only what an earlier release listed in its marker.
 earlier=()

@@ -6,7 +6,7 @@
 # windows instead.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/deps.sh"
+"$root/scripts/deps.sh" run
 export WINEPREFIX="$root/build/demo-prefix"
 . "$root/scripts/wine-env.sh"
 arch=x86_64

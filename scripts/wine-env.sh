@@ -16,14 +16,14 @@ have_wine32() { [ -x "$WINE32" ] && "$(dirname "${BASH_SOURCE[0]}")/linux32.sh" 
 make_prefix() {
     [ -f "$WINEPREFIX/system.reg" ] && return 0
     mkdir -p "$WINEPREFIX"
-    "$WINE_LOADER" wineboot --init </dev/null >/dev/null 2>&1
+    "$WINE_LOADER" wineboot --init </dev/null >/dev/null 2>&1 || return 1
     "$WINE_LOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
     "$WINE_LOADER" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
         </dev/null >/dev/null 2>&1
     # Wine's own MS Sans Serif, Tahoma and Marlett, which this Wine build does not find by
     # itself: without them every dialog font falls back to a wider face.
     cp /usr/share/wine/fonts/{sserife.fon,tahoma.ttf,tahomabd.ttf,marlett.ttf} \
-        "$WINEPREFIX/drive_c/windows/Fonts/"
+        "$WINEPREFIX/drive_c/windows/Fonts/" || return 1
     "$WINESERVER" -w
 }
 

@@ -1,6 +1,7 @@
 // Reads the PE headers of the exe under test: hardening flags, the Windows version it claims,
 // section rights and imports.
 #include "Driver.h"
+#include "ShippedExes.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@
 namespace {
 
 struct PeFacts {
+    WORD machine = 0, subsystem = 0;
     bool is64 = false;
     WORD dllCharacteristics = 0;
     WORD osMajor = 0, osMinor = 0, subsystemMajor = 0, subsystemMinor = 0;
@@ -40,12 +42,14 @@ PeFacts ReadPe(const std::wstring& path) {
     const size_t pe = At<LONG>(file, offsetof(IMAGE_DOS_HEADER, e_lfanew));
     EXPECT_EQ(At<DWORD>(file, pe), IMAGE_NT_SIGNATURE);
     const auto header = At<IMAGE_FILE_HEADER>(file, pe + 4);
+    facts.machine = header.Machine;
     const size_t optional = pe + 4 + sizeof(IMAGE_FILE_HEADER);
     facts.is64 = At<WORD>(file, optional) == IMAGE_NT_OPTIONAL_HDR64_MAGIC;
     IMAGE_DATA_DIRECTORY imports{}, relocations{};
     if (facts.is64) {
         const auto o = At<IMAGE_OPTIONAL_HEADER64>(file, optional);
         facts.dllCharacteristics = o.DllCharacteristics;
+        facts.subsystem = o.Subsystem;
         facts.osMajor = o.MajorOperatingSystemVersion;
         facts.osMinor = o.MinorOperatingSystemVersion;
         facts.subsystemMajor = o.MajorSubsystemVersion;
@@ -55,6 +59,7 @@ PeFacts ReadPe(const std::wstring& path) {
     } else {
         const auto o = At<IMAGE_OPTIONAL_HEADER32>(file, optional);
         facts.dllCharacteristics = o.DllCharacteristics;
+        facts.subsystem = o.Subsystem;
         facts.osMajor = o.MajorOperatingSystemVersion;
         facts.osMinor = o.MinorOperatingSystemVersion;
         facts.subsystemMajor = o.MajorSubsystemVersion;
@@ -93,7 +98,9 @@ PeFacts ReadPe(const std::wstring& path) {
 void ExpectHardened(const std::wstring& path, bool is64) {
     SCOPED_TRACE(path);
     const PeFacts pe = ReadPe(path);
+    EXPECT_EQ(pe.machine, is64 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386);
     EXPECT_EQ(pe.is64, is64);
+    EXPECT_EQ(pe.subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
     EXPECT_TRUE(pe.dllCharacteristics & IMAGE_DLLCHARACTERISTICS_NX_COMPAT) << "no DEP";
     EXPECT_TRUE(pe.dllCharacteristics & IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE) << "no ASLR";
     EXPECT_GT(pe.relocationBytes, 0u) << "ASLR needs relocations";
@@ -113,9 +120,12 @@ void ExpectHardened(const std::wstring& path, bool is64) {
         EXPECT_TRUE(system.count(dll)) << "imports " << dll;
 }
 
-// The exe of this build: the x86_64 one in its run, the i686 release in its two.
-TEST(ReleaseBinary, IsHardenedForWindows7AndImportsOnlySystemDlls) {
-    ExpectHardened(WindowsPath(QUILLMERE_EXE), sizeof(void*) == 8);
+class ReleaseBinary : public testing::TestWithParam<ShippedExe> {};
+
+TEST_P(ReleaseBinary, IsHardenedForWindows7AndImportsOnlySystemDlls) {
+    ExpectHardened(WindowsPath(GetParam().path), GetParam().is64);
 }
+
+INSTANTIATE_TEST_SUITE_P(, ReleaseBinary, testing::ValuesIn(ShippedExes()), ShippedExeName);
 
 } // namespace

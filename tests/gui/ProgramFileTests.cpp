@@ -1,4 +1,7 @@
 // The program file itself: its version stamp and manifest, read as data.
+#include "Driver.h"
+#include "ShippedExes.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,14 +11,6 @@
 
 namespace {
 
-std::wstring ExePath() {
-    std::string unix = QUILLMERE_EXE;
-    std::wstring path(unix.begin(), unix.end());
-    for (auto& c : path)
-        if (c == L'/') c = L'\\';
-    return L"Z:" + path;
-}
-
 std::wstring VersionString(const std::vector<BYTE>& info, const wchar_t* name) {
     void* value = nullptr;
     UINT length = 0;
@@ -24,7 +19,12 @@ std::wstring VersionString(const std::vector<BYTE>& info, const wchar_t* name) {
     return static_cast<const wchar_t*>(value);
 }
 
-TEST(ProgramFile, CarriesItsVersionStamp) {
+class ProgramFile : public testing::TestWithParam<ShippedExe> {
+  protected:
+    std::wstring ExePath() const { return WindowsPath(GetParam().path); }
+};
+
+TEST_P(ProgramFile, CarriesItsVersionStamp) {
     const std::wstring exe = ExePath();
     const DWORD size = GetFileVersionInfoSizeW(exe.c_str(), nullptr);
     ASSERT_GT(size, 0u);
@@ -43,7 +43,7 @@ TEST(ProgramFile, CarriesItsVersionStamp) {
               L"Allows you to change the screen saver for the Welcome Screen");
 }
 
-TEST(ProgramFile, ManifestAsksForCommonControlsDpiAwarenessElevationAndWindows7) {
+TEST_P(ProgramFile, ManifestAsksForCommonControlsDpiAwarenessElevationAndWindows7) {
     const HMODULE exe = LoadLibraryExW(ExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(exe, nullptr);
     const HRSRC found = FindResourceW(exe, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
@@ -60,5 +60,7 @@ TEST(ProgramFile, ManifestAsksForCommonControlsDpiAwarenessElevationAndWindows7)
     EXPECT_NE(FindResourceW(exe, MAKEINTRESOURCEW(1), RT_GROUP_ICON), nullptr);
     FreeLibrary(exe);
 }
+
+INSTANTIATE_TEST_SUITE_P(, ProgramFile, testing::ValuesIn(ShippedExes()), ShippedExeName);
 
 } // namespace
