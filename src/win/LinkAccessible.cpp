@@ -1,5 +1,6 @@
 #include "win/LinkAccessible.h"
 
+#include "win/LinkLabel.h"
 #include "win/SystemLibrary.h"
 
 #include <oleacc.h>
@@ -12,7 +13,8 @@ bool IsSelf(const VARIANT& child) {
 
 // The system's accessible object for the label, with what makes it a link: its role, its
 // state, and a default action that clicks it. Everything else, its name (the label's text)
-// among it, is the system's.
+// among it, is the system's. Once the link's window is gone, every call answers that the object
+// is no longer connected, as clients expect.
 class LinkAccessible final : public IAccessible {
   public:
     LinkAccessible(HWND link, IAccessible* standard) : link_(link), standard_(standard) {}
@@ -40,41 +42,44 @@ class LinkAccessible final : public IAccessible {
         return static_cast<ULONG>(left);
     }
 
-    // IDispatch
+    // IDispatch: the standard object's would answer late-bound calls with the label's role and
+    // action, not the link's; clients use the early-bound calls.
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        return standard_->GetTypeInfoCount(count);
+        if (!count) return E_POINTER;
+        *count = 0;
+        return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override {
-        return standard_->GetTypeInfo(index, lcid, info);
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
+        if (info) *info = nullptr;
+        return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID lcid,
-                                            DISPID* ids) override {
-        return standard_->GetIDsOfNames(iid, names, count, lcid, ids);
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags,
-                                     DISPPARAMS* params, VARIANT* result, EXCEPINFO* error,
-                                     UINT* badArg) override {
-        return standard_->Invoke(id, iid, lcid, flags, params, result, error, badArg);
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                     UINT*) override {
+        return E_NOTIMPL;
     }
 
     // IAccessible: a link
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* role) override {
-        if (!IsSelf(child)) return standard_->get_accRole(child, role);
+        if (!IsLink(link_)) return CO_E_OBJNOTCONNECTED;
+        if (!IsSelf(child)) return Standard(&IAccessible::get_accRole, child, role);
         if (!role) return E_POINTER;
         role->vt = VT_I4;
         role->lVal = ROLE_SYSTEM_LINK;
         return S_OK;
     }
+    // The standard object already says whether it has the focus.
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* state) override {
-        const HRESULT result = standard_->get_accState(child, state);
-        if (SUCCEEDED(result) && IsSelf(child) && state && state->vt == VT_I4) {
+        const HRESULT result = Standard(&IAccessible::get_accState, child, state);
+        if (SUCCEEDED(result) && IsSelf(child) && state && state->vt == VT_I4)
             state->lVal |= STATE_SYSTEM_LINKED | STATE_SYSTEM_FOCUSABLE;
-            if (GetFocus() == link_) state->lVal |= STATE_SYSTEM_FOCUSED;
-        }
         return result;
     }
     HRESULT STDMETHODCALLTYPE get_accDefaultAction(VARIANT child, BSTR* action) override {
-        if (!IsSelf(child)) return standard_->get_accDefaultAction(child, action);
+        if (!IsLink(link_)) return CO_E_OBJNOTCONNECTED;
+        if (!IsSelf(child)) return Standard(&IAccessible::get_accDefaultAction, child, action);
         if (!action) return E_POINTER;
         static const auto allocate =
             SystemProc<BSTR(WINAPI*)(const OLECHAR*)>(L"oleaut32.dll", "SysAllocString");
@@ -82,7 +87,10 @@ class LinkAccessible final : public IAccessible {
         return *action ? S_OK : E_OUTOFMEMORY;
     }
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
-        if (!IsSelf(child)) return standard_->accDoDefaultAction(child);
+        if (!IsLink(link_)) return CO_E_OBJNOTCONNECTED;
+        if (!IsSelf(child)) return Standard(&IAccessible::accDoDefaultAction, child);
+        // As a click: none while the link or its window is disabled (a message is up).
+        if (!IsWindowEnabled(link_) || !IsWindowEnabled(GetAncestor(link_, GA_ROOT))) return E_FAIL;
         // Posted: the launch may show a message box, and the caller must not wait for it.
         PostMessageW(GetParent(link_), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(link_), STN_CLICKED),
                      reinterpret_cast<LPARAM>(link_));
@@ -91,60 +99,66 @@ class LinkAccessible final : public IAccessible {
 
     // IAccessible: the system's
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
-        return standard_->get_accParent(parent);
+        return Standard(&IAccessible::get_accParent, parent);
     }
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
-        return standard_->get_accChildCount(count);
+        return Standard(&IAccessible::get_accChildCount, count);
     }
     HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** out) override {
-        return standard_->get_accChild(child, out);
+        return Standard(&IAccessible::get_accChild, child, out);
     }
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
-        return standard_->get_accName(child, name);
+        return Standard(&IAccessible::get_accName, child, name);
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
-        return standard_->get_accValue(child, value);
+        return Standard(&IAccessible::get_accValue, child, value);
     }
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override {
-        return standard_->get_accDescription(child, text);
+        return Standard(&IAccessible::get_accDescription, child, text);
     }
     HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* help) override {
-        return standard_->get_accHelp(child, help);
+        return Standard(&IAccessible::get_accHelp, child, help);
     }
     HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, long* topic) override {
-        return standard_->get_accHelpTopic(file, child, topic);
+        return Standard(&IAccessible::get_accHelpTopic, file, child, topic);
     }
     HRESULT STDMETHODCALLTYPE get_accKeyboardShortcut(VARIANT child, BSTR* keys) override {
-        return standard_->get_accKeyboardShortcut(child, keys);
+        return Standard(&IAccessible::get_accKeyboardShortcut, child, keys);
     }
     HRESULT STDMETHODCALLTYPE get_accFocus(VARIANT* child) override {
-        return standard_->get_accFocus(child);
+        return Standard(&IAccessible::get_accFocus, child);
     }
     HRESULT STDMETHODCALLTYPE get_accSelection(VARIANT* children) override {
-        return standard_->get_accSelection(children);
+        return Standard(&IAccessible::get_accSelection, children);
     }
     HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
-        return standard_->accSelect(flags, child);
+        return Standard(&IAccessible::accSelect, flags, child);
     }
     HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height,
                                           VARIANT child) override {
-        return standard_->accLocation(left, top, width, height, child);
+        return Standard(&IAccessible::accLocation, left, top, width, height, child);
     }
     HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* end) override {
-        return standard_->accNavigate(direction, start, end);
+        return Standard(&IAccessible::accNavigate, direction, start, end);
     }
     HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* child) override {
-        return standard_->accHitTest(x, y, child);
+        return Standard(&IAccessible::accHitTest, x, y, child);
     }
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override {
-        return standard_->put_accName(child, name);
+        return Standard(&IAccessible::put_accName, child, name);
     }
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
-        return standard_->put_accValue(child, value);
+        return Standard(&IAccessible::put_accValue, child, value);
     }
 
   private:
     ~LinkAccessible() { standard_->Release(); }
+
+    // A call of the standard object, while the link's window is there.
+    template <class Method, class... Args> HRESULT Standard(Method method, Args... args) {
+        if (!IsLink(link_)) return CO_E_OBJNOTCONNECTED;
+        return (standard_->*method)(args...);
+    }
 
     HWND link_;
     IAccessible* standard_;

@@ -8,7 +8,14 @@
 
 namespace {
 
-WNDPROC staticProc = nullptr; // the class procedure of every label
+// The label's own procedure, kept on each link.
+const wchar_t PreviousProc[] = L"Quillmere.LinkLabel.PreviousProc";
+
+LRESULT CallPrevious(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    const auto previous = reinterpret_cast<WNDPROC>(GetPropW(hwnd, PreviousProc));
+    return previous ? CallWindowProcW(previous, hwnd, msg, wp, lp)
+                    : DefWindowProcW(hwnd, msg, wp, lp);
+}
 
 void ReportClick(HWND link) {
     SendMessageW(GetParent(link), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(link), STN_CLICKED),
@@ -50,7 +57,7 @@ LRESULT CALLBACK LinkProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_GETDLGCODE: {
         // Enter and Space act on the focused link, Enter not on the default button.
-        const LRESULT code = CallWindowProcW(staticProc, hwnd, msg, wp, lp);
+        const LRESULT code = CallPrevious(hwnd, msg, wp, lp);
         const auto* m = reinterpret_cast<const MSG*>(lp);
         if (m && (m->message == WM_KEYDOWN || m->message == WM_CHAR) &&
             (m->wParam == VK_RETURN || m->wParam == VK_SPACE))
@@ -75,7 +82,7 @@ LRESULT CALLBACK LinkProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         // The label paints into our DC, then the focus rectangle goes over it.
         PAINTSTRUCT ps;
         const HDC dc = BeginPaint(hwnd, &ps);
-        CallWindowProcW(staticProc, hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        CallPrevious(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
         if (ShowsFocus(hwnd)) {
             const RECT r = TextRect(hwnd, dc);
             DrawFocusRect(dc, &r);
@@ -87,15 +94,24 @@ LRESULT CALLBACK LinkProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (static_cast<LONG>(lp) == OBJID_CLIENT)
             if (const LRESULT accessible = LinkAccessibleResult(hwnd, wp)) return accessible;
         break;
+    case WM_NCDESTROY: {
+        const LRESULT result = CallPrevious(hwnd, msg, wp, lp);
+        RemovePropW(hwnd, PreviousProc);
+        return result;
     }
-    return CallWindowProcW(staticProc, hwnd, msg, wp, lp);
+    }
+    return CallPrevious(hwnd, msg, wp, lp);
 }
 
 } // namespace
 
 void MakeLink(HWND label) {
+    if (GetPropW(label, PreviousProc)) return;
     SetWindowLongPtrW(label, GWL_STYLE, GetWindowLongPtrW(label, GWL_STYLE) | WS_TABSTOP);
-    const auto previous = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LinkProc)));
-    if (previous != LinkProc) staticProc = previous;
+    SetPropW(label, PreviousProc, reinterpret_cast<HANDLE>(GetWindowLongPtrW(label, GWLP_WNDPROC)));
+    SetWindowLongPtrW(label, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LinkProc));
+}
+
+bool IsLink(HWND window) {
+    return IsWindow(window) && GetPropW(window, PreviousProc) != nullptr;
 }

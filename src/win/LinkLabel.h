@@ -9,3 +9,6 @@
 // Tab reaches it, in creation order; while it has the focus it shows the focus rectangle around
 // its text; a screen reader reads it as a link named by its text. At rest it looks as before.
 void MakeLink(HWND label);
+
+// Whether the window exists and is a link made by MakeLink.
+bool IsLink(HWND window);

@@ -180,7 +180,8 @@ TEST_F(AboutWindow, RefusedLaunchesShowTheirMessageAndKeepTheWindow) {
 }
 
 // Keys as the keyboard delivers them: Tab reaches the contact lines after OK, Enter or Space
-// launches the focused one exactly as a click does, and the focused one shows it.
+// launches the focused one exactly as a click does, once however long it is held, and the
+// focused one shows it.
 TEST_F(AboutWindow, TabReachesTheContactLinesAndEnterOrSpaceLaunchesThem) {
     Handle(L"mailto", WindowsPath(LAUNCH_RECORDER_EXE));
     Handle(L"https", L"C:\\no\\such\\browser.exe");
@@ -195,25 +196,32 @@ TEST_F(AboutWindow, TabReachesTheContactLinesAndEnterOrSpaceLaunchesThem) {
         app->Key(app->Focus(), VK_TAB);
         return WaitUntil([&] { return app->Focus() == next; });
     };
+    // Enter and Space typed as characters to the focused line: neither acts again.
+    const auto typeEnterAndSpace = [&](HWND line) {
+        PostMessageW(line, WM_CHAR, L'\r', 1);
+        PostMessageW(line, WM_CHAR, L' ', 1);
+    };
 
     ASSERT_TRUE(tabTo(mail)) << "Tab did not reach the mail line";
     EXPECT_TRUE(WaitUntil([&] { return ColoursOn(mail) != mailAtRest; })) << "no focus shown";
-    app->Key(mail, VK_RETURN);
+    app->Key(mail, VK_RETURN, 5);
     const auto launched = Launched();
     ASSERT_EQ(launched.size(), 2u) << "Enter launched nothing";
     EXPECT_EQ(launched[0], L"mailto:" + Text(mail) + L"?subject=Fenwarden: Quillmere");
+    typeEnterAndSpace(mail);
     EXPECT_TRUE(Launched(1500).empty()) << "launched more than once";
     EXPECT_TRUE(app->FindWindowOf(L"QuillmereAbout")) << "Enter pressed OK as well";
 
     ASSERT_TRUE(tabTo(web)) << "Tab did not reach the web line";
     EXPECT_TRUE(WaitUntil([&] { return ColoursOn(web) != webAtRest; })) << "no focus shown";
-    app->Key(web, VK_SPACE);
+    app->Key(web, VK_SPACE, 5);
     HWND box = app->WaitForMessageBox(10000);
     ASSERT_NE(box, nullptr) << "Space launched nothing";
     EXPECT_EQ(MessageBoxText(box), L"Error lauching web browser. Make sure that your web browser "
                                    L"is correctly installed and configured");
     CloseMessageBox(box);
     ASSERT_TRUE(WaitUntil([&] { return !app->FindWindowOf(L"#32770"); }));
+    typeEnterAndSpace(web);
     EXPECT_EQ(app->WaitForMessageBox(1500), nullptr) << "launched more than once";
 
     EXPECT_TRUE(tabTo(GetDlgItem(about, IDOK))) << "Tab did not come back to OK";

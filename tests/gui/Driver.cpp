@@ -223,8 +223,10 @@ void RunningApp::OpenAbout() const {
     PostMessageW(main_, WM_COMMAND, MAKEWPARAM(frmMain::IdHelpAbout, 0), 0);
 }
 
-void RunningApp::Key(HWND target, UINT vk) const {
+void RunningApp::Key(HWND target, UINT vk, int repeats) const {
     PostMessageW(target, WM_KEYDOWN, vk, 1);
+    for (int i = 0; i < repeats; ++i)
+        PostMessageW(target, WM_KEYDOWN, vk, 0x40000001);
     PostMessageW(target, WM_KEYUP, vk, 0xC0000001);
 }
 

@@ -51,7 +51,8 @@ class RunningApp {
     void ReplaceText(int id, const std::wstring& text) const; // the field's text replaced
     void Press(HWND button) const;                            // a click, without waiting for it
     void OpenAbout() const;
-    void Key(HWND target, UINT vk) const;
+    // A key pressed and released; held, it repeats as the keyboard repeats it.
+    void Key(HWND target, UINT vk, int repeats = 0) const;
 
   private:
     void Launch(const std::wstring& exe, const wchar_t* folder);

@@ -1,12 +1,11 @@
 // What another process cannot see of the windows (menus, resources), checked from inside.
+#include "InProcess.h"
 #include "Module1.h"
 #include "frmAbout.h"
 #include "frmMain.h"
 #include "resource.h"
 
 #include <gtest/gtest.h>
-
-#include <oleacc.h>
 
 namespace {
 
@@ -15,24 +14,6 @@ std::wstring MenuText(HMENU menu, UINT position) {
     GetMenuStringW(menu, position, text, 64, MF_BYPOSITION);
     return text;
 }
-
-// Creates the main window through the real start-up, and runs the loop until it is gone.
-class InProcess : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        Main();
-        main = FindWindowW(L"QuillmereMain", nullptr);
-        ASSERT_NE(main, nullptr);
-    }
-    void TearDown() override {
-        if (IsWindow(main)) {
-            PostMessageW(main, WM_CLOSE, 0, 0);
-            Form::RunMessageLoop();
-        }
-        EXPECT_TRUE(Form::LoadedForms().empty());
-    }
-    HWND main = nullptr;
-};
 
 TEST_F(InProcess, MenusHaveTheirCaptionsAndItems) {
     HMENU bar = GetMenu(main);
@@ -60,47 +41,6 @@ TEST_F(InProcess, UnloadingTheMainWindowUnloadsTheOthers) {
     Form::RunMessageLoop();
     EXPECT_FALSE(about.IsLoaded());
     EXPECT_FALSE(IsWindow(main));
-}
-
-// What a screen reader is told of the About window's lines: the contact lines are links named by
-// their text, the others plain text.
-TEST_F(InProcess, ContactLinesAreLinksToAScreenReader) {
-    ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    frmAbout about;
-    about.Load(main);
-    VARIANT self{};
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    const auto roleOf = [&](int id, std::wstring* name = nullptr, LONG* state = nullptr) {
-        IAccessible* object = nullptr;
-        const HWND label = GetDlgItem(about.hwnd(), id);
-        if (FAILED(AccessibleObjectFromWindow(label, OBJID_CLIENT, __uuidof(IAccessible),
-                                              reinterpret_cast<void**>(&object))))
-            return -1L;
-        VARIANT role{}, flags{};
-        object->get_accRole(self, &role);
-        object->get_accState(self, &flags);
-        BSTR text = nullptr;
-        object->get_accName(self, &text);
-        if (name) *name = text ? text : L"";
-        if (state) *state = flags.lVal;
-        SysFreeString(text);
-        object->Release();
-        return role.vt == VT_I4 ? role.lVal : -1L;
-    };
-    for (int id : {frmAbout::IdLabel4, frmAbout::IdLabel5}) {
-        std::wstring name;
-        LONG state = 0;
-        EXPECT_EQ(roleOf(id, &name, &state), ROLE_SYSTEM_LINK) << id;
-        wchar_t text[256] = {};
-        GetWindowTextW(GetDlgItem(about.hwnd(), id), text, 256);
-        EXPECT_EQ(name, text);
-        EXPECT_EQ(state & (STATE_SYSTEM_LINKED | STATE_SYSTEM_FOCUSABLE),
-                  STATE_SYSTEM_LINKED | STATE_SYSTEM_FOCUSABLE);
-    }
-    EXPECT_NE(roleOf(frmAbout::IdLabel1), ROLE_SYSTEM_LINK); // plain text, not a link
-    about.Unload();
-    CoUninitialize();
 }
 
 TEST(Resources, IconIsOne32By32SixteenColourImage) {

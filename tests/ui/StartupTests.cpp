@@ -25,7 +25,10 @@ TEST(StartUp, WithoutSafeDllSearchOnlyTheMessageNamingTheUpdateShows) {
     });
     EXPECT_TRUE(shown) << "no message";
     if (shown) {
-        EXPECT_EQ(MessageBoxText(box), MissingDllSearchUpdate);
+        EXPECT_EQ(MessageBoxText(box),
+                  L"Quillmere needs the Windows update KB2533623, which lets a program load "
+                  L"system files only from the system folder. Install it from Windows Update, "
+                  L"then start Quillmere again.");
         EXPECT_EQ(FindWindowW(L"QuillmereMain", nullptr), nullptr) << "started all the same";
         CloseMessageBox(box);
     }

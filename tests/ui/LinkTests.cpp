@@ -1,0 +1,244 @@
+// The About window's contact lines as the keyboard's dialog manager and a screen reader meet
+// them, checked from inside: what they ask of the dialog manager, what a screen reader is told,
+// and what their default action does.
+#include "../gui/Driver.h"
+#include "../gui/Launches.h"
+#include "InProcess.h"
+#include "frmAbout.h"
+
+#include <gtest/gtest.h>
+
+#include <oleacc.h>
+
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+VARIANT Self() {
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    return self;
+}
+
+// The accessible object that a screen reader gets for a window; released with the object.
+class Accessible {
+  public:
+    explicit Accessible(HWND window) {
+        AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible),
+                                   reinterpret_cast<void**>(&object_));
+    }
+    Accessible(const Accessible&) = delete;
+    Accessible& operator=(const Accessible&) = delete;
+    ~Accessible() {
+        if (object_) object_->Release();
+    }
+    IAccessible* operator->() const { return object_; }
+    explicit operator bool() const { return object_ != nullptr; }
+
+    LONG Role() const {
+        VARIANT role{};
+        return SUCCEEDED(object_->get_accRole(Self(), &role)) && role.vt == VT_I4 ? role.lVal : -1;
+    }
+    LONG State() const {
+        VARIANT state{};
+        return SUCCEEDED(object_->get_accState(Self(), &state)) && state.vt == VT_I4 ? state.lVal
+                                                                                     : 0;
+    }
+    std::wstring Name() const {
+        BSTR text = nullptr;
+        object_->get_accName(Self(), &text);
+        std::wstring name = text ? text : L"";
+        SysFreeString(text);
+        return name;
+    }
+
+  private:
+    IAccessible* object_ = nullptr;
+};
+
+void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+std::vector<HWND> MessageBoxesOfThisThread() {
+    std::vector<HWND> boxes;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM found) {
+            if (IsWindowVisible(window) && ClassOf(window) == L"#32770")
+                reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&boxes));
+    return boxes;
+}
+
+// Runs `start`, and `during` once from inside the first message box that this thread shows;
+// half a second later closes every box. Returns the most boxes that were up at once.
+struct WhileMessageUp {
+    std::function<void()> during;
+    ULONGLONG ranAt = 0;
+    size_t most = 0;
+    bool closed = false;
+};
+WhileMessageUp* whileUp = nullptr;
+
+void CALLBACK WhileUpTick(HWND, UINT, UINT_PTR, DWORD) {
+    const auto boxes = MessageBoxesOfThisThread();
+    whileUp->most = std::max(whileUp->most, boxes.size());
+    if (boxes.empty()) {
+        whileUp->closed = whileUp->ranAt != 0;
+    } else if (!whileUp->ranAt) {
+        whileUp->ranAt = GetTickCount64();
+        whileUp->during();
+    } else if (GetTickCount64() - whileUp->ranAt > 500) {
+        for (HWND box : boxes)
+            PostMessageW(box, WM_COMMAND, IDOK, 0);
+    }
+}
+
+size_t MostMessageBoxes(const std::function<void()>& start, const std::function<void()>& during) {
+    WhileMessageUp state{during};
+    whileUp = &state;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, WhileUpTick);
+    start();
+    WaitUntil([&] {
+        Pump();
+        return state.closed;
+    });
+    KillTimer(nullptr, timer);
+    whileUp = nullptr;
+    return state.most;
+}
+
+class ContactLines : public InProcess {
+  protected:
+    void SetUp() override {
+        InProcess::SetUp();
+        ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+        about.Load(main);
+        about.Show();
+        mail = GetDlgItem(about.hwnd(), frmAbout::IdLabel4);
+        web = GetDlgItem(about.hwnd(), frmAbout::IdLabel5);
+    }
+    void TearDown() override {
+        about.Unload();
+        CoUninitialize();
+        InProcess::TearDown();
+    }
+    frmAbout about;
+    HWND mail = nullptr, web = nullptr;
+};
+
+// Links named by their text, focusable, and focused while they have the focus; the other lines
+// plain text.
+TEST_F(ContactLines, AreLinksToAScreenReader) {
+    for (HWND line : {mail, web}) {
+        Accessible link(line);
+        ASSERT_TRUE(link);
+        EXPECT_EQ(link.Role(), ROLE_SYSTEM_LINK);
+        EXPECT_EQ(link.Name(), Text(line));
+        EXPECT_EQ(link.State() & (STATE_SYSTEM_LINKED | STATE_SYSTEM_FOCUSABLE),
+                  STATE_SYSTEM_LINKED | STATE_SYSTEM_FOCUSABLE);
+        SetFocus(line);
+        ASSERT_EQ(GetFocus(), line);
+        EXPECT_TRUE(link.State() & STATE_SYSTEM_FOCUSED);
+        SetFocus(GetDlgItem(about.hwnd(), IDOK));
+        EXPECT_FALSE(link.State() & STATE_SYSTEM_FOCUSED);
+        // A late-bound caller is never told the label's role instead of the link's.
+        VARIANT self = Self(), role{};
+        DISPPARAMS args{&self, nullptr, 1, 0};
+        const HRESULT lateBound = link->Invoke(DISPID_ACC_ROLE, IID_NULL, 0, DISPATCH_PROPERTYGET,
+                                               &args, &role, nullptr, nullptr);
+        if (SUCCEEDED(lateBound)) {
+            EXPECT_EQ(role.lVal, ROLE_SYSTEM_LINK);
+        }
+    }
+    Accessible plain(GetDlgItem(about.hwnd(), frmAbout::IdLabel1));
+    EXPECT_NE(plain.Role(), ROLE_SYSTEM_LINK);
+}
+
+// Enter and Space, as key presses and as the characters they make, go to the focused line: the
+// dialog manager neither presses the default button nor beeps at a character it cannot place.
+TEST_F(ContactLines, TakeEnterAndSpaceFromTheDialogManager) {
+    for (UINT message : {WM_KEYDOWN, WM_CHAR})
+        for (WPARAM key : {WPARAM{VK_RETURN}, WPARAM{VK_SPACE}}) {
+            MSG msg{mail, message, key, 1, 0, {}};
+            EXPECT_TRUE(SendMessageW(mail, WM_GETDLGCODE, key, reinterpret_cast<LPARAM>(&msg)) &
+                        DLGC_WANTMESSAGE)
+                << message << " " << key;
+        }
+}
+
+WNDPROC linkProc = nullptr;
+LRESULT CALLBACK KeyboardCuesHidden(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_QUERYUISTATE) return UISF_HIDEFOCUS | UISF_HIDEACCEL;
+    return CallWindowProcW(linkProc, hwnd, msg, wp, lp);
+}
+
+// The focused line shows a focus rectangle, but only while its window shows keyboard cues,
+// which Windows hides until the keyboard is used. Wine keeps no such state, so the line is told
+// it here, as Windows would answer it.
+TEST_F(ContactLines, ShowTheFocusOnlyWithKeyboardCues) {
+    const auto settled = [&](auto condition) {
+        return WaitUntil([&] {
+            Pump();
+            return condition();
+        });
+    };
+    ASSERT_TRUE(settled([&] { return ColoursOn(mail).count(RGB(0, 0, 255)) != 0; }));
+    const auto atRest = ColoursOn(mail);
+    SetFocus(mail);
+    ASSERT_EQ(GetFocus(), mail);
+    EXPECT_TRUE(settled([&] { return ColoursOn(mail) != atRest; })) << "no focus shown";
+    linkProc = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(mail, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(KeyboardCuesHidden)));
+    InvalidateRect(mail, nullptr, TRUE);
+    EXPECT_TRUE(settled([&] { return ColoursOn(mail) == atRest; })) << "focus shown, cues hidden";
+    SetWindowLongPtrW(mail, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(linkProc));
+}
+
+// The default action opens the line as a click does: once; not while a failure message is up;
+// and once the window is gone, the object says it is no longer connected.
+TEST_F(ContactLines, DefaultActionOpensTheLineAsAClickDoes) {
+    LaunchHandlers launches;
+    launches.Handle(L"mailto", WindowsPath(LAUNCH_RECORDER_EXE));
+    launches.Handle(L"https", L"C:\\no\\such\\browser.exe");
+    Accessible mailLink(mail), webLink(web);
+    ASSERT_TRUE(mailLink && webLink);
+
+    EXPECT_EQ(mailLink->accDoDefaultAction(Self()), S_OK);
+    Pump();
+    const auto launched = launches.Launched();
+    ASSERT_EQ(launched.size(), 2u) << "the default action opened nothing";
+    EXPECT_EQ(launched[0], L"mailto:" + Text(mail) + L"?subject=Fenwarden: Quillmere");
+    EXPECT_TRUE(launches.Launched(1500).empty()) << "opened more than once";
+
+    HRESULT webWhileUp = S_OK, mailWhileUp = S_OK;
+    const size_t boxes =
+        MostMessageBoxes([&] { EXPECT_EQ(webLink->accDoDefaultAction(Self()), S_OK); },
+                         [&] {
+                             webWhileUp = webLink->accDoDefaultAction(Self());
+                             mailWhileUp = mailLink->accDoDefaultAction(Self());
+                         });
+    EXPECT_EQ(boxes, 1u) << "a second failure message stacked on the first";
+    EXPECT_TRUE(FAILED(webWhileUp));
+    EXPECT_TRUE(FAILED(mailWhileUp));
+    EXPECT_TRUE(launches.Launched(1500).empty()) << "opened under the failure message";
+
+    about.Unload();
+    for (const Accessible* gone : {&mailLink, &webLink}) {
+        VARIANT role{}, state{};
+        EXPECT_EQ((*gone)->accDoDefaultAction(Self()), CO_E_OBJNOTCONNECTED);
+        EXPECT_EQ((*gone)->get_accRole(Self(), &role), CO_E_OBJNOTCONNECTED);
+        EXPECT_EQ((*gone)->get_accState(Self(), &state), CO_E_OBJNOTCONNECTED);
+    }
+}
+
+} // namespace
