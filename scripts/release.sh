@@ -33,31 +33,13 @@ done
 refuse() { echo "release.sh: $*; nothing was changed." >&2; exit 1; }
 # Debian's own Python and zlib make the zips, whatever else is first on the PATH.
 python=/usr/bin/python3
-marker=.quillmere-release # lists what an earlier release wrote
 
 # --- Checks, before anything is built or removed ---------------------------------------------
 "$root/scripts/deps.sh" release >/dev/null
 
 # The output folder: new, empty, or holding only what an earlier release listed in its marker.
-earlier=()
-if [ -e "$out" ] || [ -L "$out" ]; then
-    [ -d "$out" ] && [ ! -L "$out" ] || refuse "$out exists and is not a folder"
-    if [ -n "$(ls -A "$out")" ]; then
-        [ -f "$out/$marker" ] || refuse "$out is not empty and holds no earlier release"
-        mapfile -t earlier <"$out/$marker"
-        for path in "${earlier[@]}"; do
-            [[ $path =~ ^(Quillmere-[0-9.]+-win(32|64)\.zip|win(32|64)/Quillmere\.exe|BUILDINFO\.txt|SHA256SUMS)$ ]] ||
-                refuse "$out/$marker names $path, which no release makes"
-        done
-        while IFS= read -r -d '' path; do
-            path=${path#./}
-            [ "$path" = "$marker" ] && continue
-            [ -d "$out/$path" ] && [ ! -L "$out/$path" ] && continue
-            printf '%s\n' "${earlier[@]}" | grep -qxF -- "$path" ||
-                refuse "$out holds $path, which no earlier release made"
-        done < <(cd "$out" && find . -mindepth 1 -print0)
-    fi
-fi
+folder() { "$python" "$root/scripts/release-folder.py" "$@"; }
+why=$(folder check "$out") || refuse "$why"
 
 commit=$(git -C "$root" rev-parse HEAD)
 [ -z "$(git -C "$root" status --porcelain)" ] ||
@@ -143,13 +125,11 @@ made=("Quillmere-$version-win32.zip" "Quillmere-$version-win64.zip" win32/Quillm
 made+=(SHA256SUMS)
 
 # --- Replace the earlier release, file by file ----------------------------------------------
-mkdir -p "$out"
-for path in "${earlier[@]}"; do rm -f "$out/$path"; done
-for dir in win32 win64; do [ ! -d "$out/$dir" ] || rmdir "$out/$dir" 2>/dev/null || true; done
-printf '%s\n' "${made[@]}" >"$out/$marker"
-for path in "${made[@]}"; do
-    mkdir -p "$(dirname "$out/$path")"
-    cp "$work/out/$path" "$out/$path"
-done
+# Checked again first: the folder may have changed during the build.
+why=$(printf '%s\n' "${made[@]}" | folder replace "$out" "$work/out") || {
+    [ $? -eq 1 ] && refuse "$why"
+    echo "release.sh: $why" >&2
+    exit 1
+}
 echo "Release $version${cert:+ (signed)} in $out:"
 (cd "$out" && cat SHA256SUMS)

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The release, checked as an administrator would: two runs of the release command in two fresh
 # folders give the same bytes; each zip holds exactly the exe and README.txt; SHA256SUMS
-# matches and covers BUILDINFO.txt. A folder it did not make, a bad password or a damaged
-# marker is refused before anything changes. A release signed with a throwaway certificate,
+# matches and covers BUILDINFO.txt. A folder it did not make, a bad password, a damaged or
+# linked marker, or a folder changed during the build is refused before anything changes. A release signed with a throwaway certificate,
 # with or without a password, verifies against it, still starts and shows its main window, and
 # without its signature is the unsigned build byte for byte; the password never reaches a build
 # process. A release made from a checkout with uncommitted changes is the commit's.
@@ -49,7 +49,38 @@ cp -a "$work/a" "$work/extra" && echo notes >"$work/extra/notes.txt"
 expect_refused "$work/extra" "an earlier release with a file added"
 mkdir "$work/forged" && printf '../theirs/keep.txt\n' >"$work/forged/.quillmere-release"
 expect_refused "$work/forged" "a marker naming a file outside"
-echo "refused: folders it did not make, files it did not make, a forged marker"
+# The marker counts only as a plain file: one that links outside is refused, and what it points
+# at is left as it was.
+cp -a "$work/a" "$work/linked" && mv "$work/linked/.quillmere-release" "$work/their-list"
+ln -s "$work/their-list" "$work/linked/.quillmere-release"
+cp "$work/their-list" "$work/their-list.before"
+expect_refused "$work/linked" "a marker that is a link"
+cmp -s "$work/their-list" "$work/their-list.before" || fail "wrote through a linked marker"
+# Names compared whole: a name holding a newline and a listed name, or an extra empty folder.
+cp -a "$work/a" "$work/newline" && : >"$work/newline/evil"$'\n'"SHA256SUMS"
+expect_refused "$work/newline" "a file whose name ends in a listed name after a newline"
+cp -a "$work/a" "$work/folder" && mkdir "$work/folder/docs"
+expect_refused "$work/folder" "an extra empty folder"
+echo "refused: folders it did not make, files it did not make, a forged or linked marker"
+
+# The folder checked again before anything is replaced: win32/ swapped for a link to another
+# folder during the build is refused, and nothing is written through it.
+swap="$work/swap" theirs="$work/their-exes"
+mkdir -p "$swap" "$theirs" && echo "their exe" >"$theirs/Quillmere.exe"
+cp -a "$work/a" "$work/swapped"
+cat >"$swap/cmake" <<EOF
+#!/bin/sh
+[ -L "$work/swapped/win32" ] || { rm -rf "$work/swapped/win32" && ln -s "$theirs" "$work/swapped/win32"; }
+exec $(command -v cmake) "\$@"
+EOF
+chmod +x "$swap/cmake"
+if PATH="$swap:$PATH" release --out "$work/swapped" >"$work/swapped.log" 2>&1; then
+    fail "not refused: win32/ swapped for a link during the build"
+fi
+grep -q "nothing was changed" "$work/swapped.log" || fail "no reason given for the swapped folder"
+[ "$(cat "$theirs/Quillmere.exe")" = "their exe" ] || fail "wrote through a swapped win32/"
+cmp -s "$work/swapped/SHA256SUMS" "$work/a/SHA256SUMS" || fail "changed the swapped release"
+echo "refused: win32/ swapped for a link during the build; nothing written through it"
 
 # Signing. A fake cmake first on the PATH reports whether the password reached it.
 cert="$work/cert" spy="$work/spy"
