@@ -66,16 +66,15 @@ void Pump() {
     }
 }
 
+BOOL CALLBACK AddIfMessageBox(HWND window, LPARAM boxes) {
+    if (IsWindowVisible(window) && ClassOf(window) == L"#32770")
+        reinterpret_cast<std::vector<HWND>*>(boxes)->push_back(window);
+    return TRUE;
+}
+
 std::vector<HWND> MessageBoxesOfThisThread() {
     std::vector<HWND> boxes;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM found) {
-            if (IsWindowVisible(window) && ClassOf(window) == L"#32770")
-                reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&boxes));
+    EnumThreadWindows(GetCurrentThreadId(), AddIfMessageBox, reinterpret_cast<LPARAM>(&boxes));
     return boxes;
 }
 
