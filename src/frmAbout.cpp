@@ -71,9 +71,7 @@ Form::WindowTraits frmAbout::Traits() const {
 void frmAbout::CreateControls() {
     cmdOK =
         AddControl(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, 3600, 2520, 1467, 345);
-    // Sized to the picture: the 32 x 32 icon inside a two-pixel sunken border.
     picIcon = AddControl(L"STATIC", L"", SS_OWNERDRAW, IdIcon, 240, 240, 540, 540);
-    SetWindowPos(picIcon, nullptr, 0, 0, 32 + 4, 32 + 4, SWP_NOMOVE | SWP_NOZORDER);
     lblVersion = AddControl(L"STATIC", L"Version", SS_LEFT, IdVersion, 1050, 780, 4092, 225);
     lblTitle = AddControl(L"STATIC", L"Application Title", SS_LEFT, IdTitle, 1050, 240, 4092, 480);
     lblDescription =
@@ -89,6 +87,11 @@ void frmAbout::CreateControls() {
     // Links for the mouse, the keyboard (after OK in the tab order) and screen readers.
     MakeLink(Label4);
     MakeLink(Label5);
+}
+
+// Sized to the picture: the 32 x 32 icon inside a two-pixel sunken border.
+void frmAbout::FitControls() {
+    SetWindowPos(picIcon, nullptr, 0, 0, 32 + 4, 32 + 4, SWP_NOMOVE | SWP_NOZORDER);
 }
 
 void frmAbout::Form_Load() {

@@ -94,8 +94,6 @@ void frmMain::CreateControls() {
         AddControl(L"BUTTON", L"E&xit", WS_TABSTOP | BS_PUSHBUTTON, IdExit, 2400, 1080, 1335, 375);
     AddControl(L"STATIC", L"Select the timeout value", SS_LEFT, IdLabel2, 2640, 120, 1215, 375);
     Combo2 = AddControl(L"COMBOBOX", L"", combo, IdCombo2, 2640, 600, 1215, 1800);
-    FitComboHeight(Combo1, 315);
-    FitComboHeight(Combo2, 315);
 
     for (const TimeoutEntry& entry : TimeoutTable) {
         const LRESULT index =
@@ -104,6 +102,11 @@ void frmMain::CreateControls() {
     }
     // Only the text: no entry is selected until the user picks one.
     SetWindowTextW(Combo2, L"10 Min");
+}
+
+void frmMain::FitControls() {
+    FitComboHeight(Combo1, 315);
+    FitComboHeight(Combo2, 315);
 }
 
 // Sets the text field's item height so that the closed box is as tall as designed. How the box

@@ -44,6 +44,7 @@ class frmMain : public Form {
     WindowTraits Traits() const override;
     HMENU CreateMenuBar() const override;
     void CreateControls() override;
+    void FitControls() override;
     void Form_Load() override;
     void Form_Unload(std::int16_t& cancel) override;
     void OnCommand(int id, int code, HWND control) override;

@@ -25,6 +25,9 @@ bool GivesFace(HDC dc, HFONT font, const wchar_t* face, int height) {
 
 HFONT CreateDialogFont(HDC screen, int dpi) {
     const int height = -MulDiv(8, dpi, 72);
+    // MS Sans Serif's strikes are made for the screen's DPI: at another, the strike of that
+    // height is another point size's design, taller than the layouts allow.
+    if (dpi != GetDeviceCaps(screen, LOGPIXELSY)) return CreateFontOf(L"MS Shell Dlg", height);
     if (const HFONT designed = CreateFontOf(L"MS Sans Serif", height)) {
         if (GivesFace(screen, designed, L"MS Sans Serif", height)) return designed;
         DeleteObject(designed);

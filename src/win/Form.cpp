@@ -1,7 +1,6 @@
 #include "win/Form.h"
 
 #include "resource.h"
-#include "win/DialogFont.h"
 #include "win/Handles.h"
 
 #include <algorithm>
@@ -24,31 +23,6 @@ POINT CentredOn(HWND reference, int width, int height) {
             std::max<LONG>(area.top, std::min<LONG>(y, area.bottom - height))};
 }
 
-int DeviceDpi(HDC dc, int axis) {
-    const int dpi = GetDeviceCaps(dc, axis);
-    return dpi > 0 ? dpi : 96;
-}
-
-// The screen's resolution and the dialog font made for it, read through one screen DC when
-// first needed and kept for the life of the program.
-struct ScreenFacts {
-    ScreenFacts() : ScreenFacts(GetDC(nullptr)) {}
-    const int dpiX, dpiY;
-    const GdiObject<HFONT> font;
-
-  private:
-    explicit ScreenFacts(HDC screen)
-        : dpiX(DeviceDpi(screen, LOGPIXELSX)), dpiY(DeviceDpi(screen, LOGPIXELSY)),
-          font(CreateDialogFont(screen, dpiY)) {
-        ReleaseDC(nullptr, screen);
-    }
-};
-
-const ScreenFacts& Screen() {
-    static const ScreenFacts facts;
-    return facts;
-}
-
 SystemInks CurrentSystemInks() {
     return {GetSysColor(COLOR_BTNTEXT), GetSysColor(COLOR_HOTLIGHT)};
 }
@@ -69,16 +43,11 @@ const std::vector<Form*>& Form::LoadedForms() {
     return loadedForms;
 }
 
-int Form::TwipsToPixelsX(int twips) {
-    return MulDiv(twips, Screen().dpiX, 1440);
-}
-
-int Form::TwipsToPixelsY(int twips) {
-    return MulDiv(twips, Screen().dpiY, 1440);
-}
-
-HFONT Form::DefaultFont() {
-    return Screen().font.get();
+Form* Form::FromWindow(HWND hwnd) {
+    if (!hwnd) return nullptr;
+    for (Form* form : loadedForms)
+        if (form->hwnd_ == hwnd) return form;
+    return nullptr;
 }
 
 void Form::RegisterClassOnce(const wchar_t* className) {
@@ -103,19 +72,50 @@ void Form::Load(HWND owner) {
     if (hwnd_) return;
     const WindowTraits traits = Traits();
     RegisterClassOnce(traits.className);
-    // Made at its size and place, centred over its owner or the screen: laid out once.
+    // At its owner's DPI, or at first the screen's; made at its size and place, centred over its
+    // owner or the screen, and with its menu bar, so that it is laid out once.
+    const HDC screen = GetDC(nullptr);
+    const Form* ownerForm = FromWindow(owner);
+    scale_.Use(ownerForm ? ownerForm->Dpi() : WindowDpi::OfScreen(screen), screen);
     const HMENU menu = CreateMenuBar();
-    RECT frame = {0, 0, TwipsToPixelsX(traits.clientWidth), TwipsToPixelsY(traits.clientHeight)};
-    AdjustWindowRectEx(&frame, traits.style, menu != nullptr, traits.exStyle);
-    const int w = std::max<int>(frame.right - frame.left, TwipsToPixelsX(traits.outerWidth));
-    const int h = std::max<int>(frame.bottom - frame.top, TwipsToPixelsY(traits.outerHeight));
-    const POINT at = CentredOn(owner, w, h);
+    SIZE size = OuterSize(traits, menu != nullptr);
+    POINT at = CentredOn(owner, size.cx, size.cy);
     hwnd_ = CreateWindowExW(traits.exStyle, traits.className, traits.caption, traits.style, at.x,
-                            at.y, w, h, owner, menu, GetModuleHandleW(nullptr), this);
+                            at.y, size.cx, size.cy, owner, menu, GetModuleHandleW(nullptr), this);
+    // A window of its own is at the DPI of the monitor it opened on, where Windows gives each
+    // window its own.
+    const int given = hwnd_ && !ownerForm ? WindowDpi::OfWindow(hwnd_, Dpi()) : Dpi();
+    if (given != Dpi()) {
+        scale_.Use(given, screen);
+        size = OuterSize(traits, menu != nullptr);
+        at = CentredOn(owner, size.cx, size.cy);
+        SetWindowPos(hwnd_, nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ReleaseDC(nullptr, screen);
     if (!hwnd_) return;
     loadedForms.push_back(this);
     CreateControls();
+    FitControls();
     Form_Load();
+}
+
+// The outer size: the client size with this system's frame around it, at least the designed
+// outer size.
+SIZE Form::OuterSize(const WindowTraits& traits, bool menu) const {
+    const RECT frame =
+        scale_.Frame(TwipsToPixelsX(traits.clientWidth), TwipsToPixelsY(traits.clientHeight),
+                     traits.style, menu, traits.exStyle);
+    return {std::max<LONG>(frame.right - frame.left, TwipsToPixelsX(traits.outerWidth)),
+            std::max<LONG>(frame.bottom - frame.top, TwipsToPixelsY(traits.outerHeight))};
+}
+
+// Windows moved the window to a screen of another DPI, and suggests its new rectangle.
+void Form::OnDpiChanged(int dpi, const RECT& suggested) {
+    scale_.Change(hwnd_, dpi);
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    FitControls();
+    InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void Form::Show() {
@@ -163,6 +163,7 @@ void Form::Unload() {
     hwnd_ = nullptr;
     lastFocus_ = nullptr;
     DestroyWindow(gone);
+    scale_.Clear();
     if (loadedForms.empty()) PostQuitMessage(0);
 }
 
@@ -193,6 +194,7 @@ HWND Form::AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD sty
         TwipsToPixelsY(top), TwipsToPixelsX(width), TwipsToPixelsY(height), hwnd_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultFont()), FALSE);
+    scale_.Place(control, left, top, width, height);
     return control;
 }
 
@@ -224,6 +226,9 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_CLOSE:
         Unload();
+        return 0;
+    case WM_DPICHANGED:
+        OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
         return 0;
     case WM_ACTIVATE:
         // Keep the keyboard focus where the user left it, as a dialog box does.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "win/WindowDpi.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -41,10 +43,15 @@ class Form {
     // Runs the program's message loop until the last form is unloaded.
     static int RunMessageLoop();
 
-    static int TwipsToPixelsX(int twips);
-    static int TwipsToPixelsY(int twips);
-    // The one font of every window, made once for the screen's DPI (see CreateDialogFont).
-    static HFONT DefaultFont();
+    // The form of a window of ours; null for any other window.
+    static Form* FromWindow(HWND hwnd);
+
+    // Twips at this window's DPI (the screen's, or where Windows gives each window its own,
+    // the one Windows gave it), and the window's one font, decided for that DPI.
+    int Dpi() const { return scale_.dpi(); }
+    int TwipsToPixelsX(int twips) const { return scale_.Px(twips); }
+    int TwipsToPixelsY(int twips) const { return scale_.Px(twips); }
+    HFONT DefaultFont() const { return scale_.font(); }
 
   protected:
     struct WindowTraits {
@@ -61,6 +68,9 @@ class Form {
     // The menu bar, made with the window so that its frame is laid out once; none by default.
     virtual HMENU CreateMenuBar() const { return nullptr; }
     virtual void CreateControls() = 0;
+    // What the twips alone do not place, done again after every layout: at load, and when the
+    // DPI changes.
+    virtual void FitControls() {}
     virtual void Form_Load() {}
     virtual void Form_Unload(std::int16_t& cancel) { (void)cancel; }
     virtual void OnCommand(int id, int code, HWND control) = 0;
@@ -77,10 +87,13 @@ class Form {
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static bool PreTranslate(MSG& msg);
     static void RegisterClassOnce(const wchar_t* className);
+    SIZE OuterSize(const WindowTraits& traits, bool menu) const;
+    void OnDpiChanged(int dpi, const RECT& suggested);
 
     HWND hwnd_ = nullptr;
     HWND modalOwner_ = nullptr;
     HWND lastFocus_ = nullptr;
+    WindowDpi scale_;
 };
 
 std::wstring WindowText(HWND hwnd);

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <utility>
+
 // Owners of the few kinds of handle this program opens; each closes on every path.
 
 class RegKey {
@@ -44,9 +46,26 @@ template <class T> class GdiObject {
         if (h_) DeleteObject(h_);
     }
     T get() const { return h_; }
+    void swap(GdiObject& other) { std::swap(h_, other.h_); }
 
   private:
     T h_;
+};
+
+// An icon loaded at a size of our choosing, destroyed when it goes out of scope.
+class IconHandle {
+  public:
+    explicit IconHandle(HICON h = nullptr) : h_(h) {}
+    IconHandle(const IconHandle&) = delete;
+    IconHandle& operator=(const IconHandle&) = delete;
+    ~IconHandle() {
+        if (h_) DestroyIcon(h_);
+    }
+    HICON get() const { return h_; }
+    void swap(IconHandle& other) { std::swap(h_, other.h_); }
+
+  private:
+    HICON h_;
 };
 
 // Selects an object into a DC for one scope and puts the old one back.

@@ -43,7 +43,7 @@ TEST_P(ProgramFile, CarriesItsVersionStamp) {
               L"Allows you to change the screen saver for the Welcome Screen");
 }
 
-TEST_P(ProgramFile, ManifestAsksForCommonControlsDpiAwarenessElevationAndWindows7) {
+TEST_P(ProgramFile, ManifestAsksForCommonControlsPerMonitorDpiElevationAndWindows7) {
     const HMODULE exe = LoadLibraryExW(ExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(exe, nullptr);
     const HRSRC found = FindResourceW(exe, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
@@ -52,7 +52,14 @@ TEST_P(ProgramFile, ManifestAsksForCommonControlsDpiAwarenessElevationAndWindows
                                SizeofResource(exe, found));
     EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
               std::string::npos);
+    // Per-monitor v2 where Windows has it, system aware before; never per-monitor v1, under
+    // which the caption and the menu bar would not scale.
     EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
+    EXPECT_NE(manifest.find("<dpiAwareness "
+                            "xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
+                            "PerMonitorV2, System</dpiAwareness>"),
+              std::string::npos);
+    EXPECT_EQ(manifest.find("true/pm"), std::string::npos);
     EXPECT_NE(manifest.find("level=\"highestAvailable\""), std::string::npos);
     // Supported systems: Windows 7 and later, not Vista.
     EXPECT_NE(manifest.find("{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"), std::string::npos);

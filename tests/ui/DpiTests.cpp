@@ -1,26 +1,35 @@
 // Both windows at the DPI this process started with: every control where the design's twips
 // put it, and every label's and button's text whole in the control's own font. The other DPIs
-// run the same check in a copy of this process started at them.
+// run the same check in a copy of this process started at them. And both windows moved to a
+// screen of another DPI, as Windows tells them of it, and back.
 #include "../gui/Driver.h"
 #include "../gui/Layouts.h"
 #include "../TestRegistry.h"
 #include "Module1.h"
 #include "frmAbout.h"
 #include "frmMain.h"
+#include "win/DialogFont.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 namespace {
 
-void ExpectAtTwips(HWND window, const TwipsRect& t) {
+int Px(int twips, int dpi) {
+    return MulDiv(twips, dpi, 1440);
+}
+
+void ExpectAtTwips(HWND window, const TwipsRect& t, int dpi) {
     const RECT r = RectInClient(GetDlgItem(window, t.id), window);
     SCOPED_TRACE(Text(GetDlgItem(window, t.id)));
-    EXPECT_NEAR(r.left, Form::TwipsToPixelsX(t.left), 1);
-    EXPECT_NEAR(r.top, Form::TwipsToPixelsY(t.top), 1);
-    EXPECT_NEAR(r.right - r.left, Form::TwipsToPixelsX(t.width), 1);
-    EXPECT_NEAR(r.bottom - r.top, Form::TwipsToPixelsY(t.height), 1);
+    EXPECT_NEAR(r.left, Px(t.left, dpi), 1);
+    EXPECT_NEAR(r.top, Px(t.top, dpi), 1);
+    EXPECT_NEAR(r.right - r.left, Px(t.width, dpi), 1);
+    EXPECT_NEAR(r.bottom - r.top, Px(t.height, dpi), 1);
 }
 
 // The text as the control draws it: wrapped at its width (a label) or on one line inside the
@@ -46,9 +55,9 @@ void ExpectWholeText(HWND control) {
         << "lines cut off";
 }
 
-void ExpectLaidOut(HWND window, const TwipsRect* layout, size_t count) {
+void ExpectLaidOut(HWND window, const TwipsRect* layout, size_t count, int dpi) {
     for (size_t i = 0; i < count; ++i) {
-        ExpectAtTwips(window, layout[i]);
+        ExpectAtTwips(window, layout[i], dpi);
         const HWND control = GetDlgItem(window, layout[i].id);
         if (ClassOf(control) != L"ComboBox") ExpectWholeText(control);
     }
@@ -77,7 +86,7 @@ TEST(AtThisDpi, ControlsSitAtTheirTwipsAndEveryTextIsWhole) {
     Main();
     const HWND main = FindWindowW(L"QuillmereMain", nullptr);
     ASSERT_NE(main, nullptr);
-    ExpectLaidOut(main, MainLayout, std::size(MainLayout));
+    ExpectLaidOut(main, MainLayout, std::size(MainLayout), dpi);
     const std::wstring suffix = L"-" + std::to_wstring(dpi) + L"dpi";
     Pump();
     SaveScreenshot(main, L"main-window" + suffix);
@@ -86,11 +95,11 @@ TEST(AtThisDpi, ControlsSitAtTheirTwipsAndEveryTextIsWhole) {
     about.Load(main);
     about.Show();
     Pump();
-    ExpectLaidOut(about.hwnd(), AboutLayout, std::size(AboutLayout));
+    ExpectLaidOut(about.hwnd(), AboutLayout, std::size(AboutLayout), dpi);
     RECT client;
     GetClientRect(about.hwnd(), &client);
-    EXPECT_NEAR(client.right, Form::TwipsToPixelsX(5460), 1);
-    EXPECT_NEAR(client.bottom, Form::TwipsToPixelsY(3120), 1);
+    EXPECT_NEAR(client.right, Px(5460, dpi), 1);
+    EXPECT_NEAR(client.bottom, Px(3120, dpi), 1);
 
     Sleep(200);
     Pump();
@@ -132,5 +141,144 @@ TEST_P(HighDpi, SameCheckInAProcessStartedAtIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Dpi, HighDpi, ::testing::Values(120, 144, 192));
+
+// All that a window shows of its DPI: the window, its controls, their font and the small icon.
+struct Shown {
+    RECT window{};
+    std::vector<RECT> controls;
+    LOGFONTW font{};
+    int smallIcon = 0;
+};
+
+Shown ShownOf(HWND window, const TwipsRect* layout, size_t count) {
+    Shown shown;
+    GetWindowRect(window, &shown.window);
+    for (size_t i = 0; i < count; ++i)
+        shown.controls.push_back(RectInClient(GetDlgItem(window, layout[i].id), window));
+    const auto font =
+        reinterpret_cast<HFONT>(SendMessageW(GetDlgItem(window, layout[0].id), WM_GETFONT, 0, 0));
+    GetObjectW(font, sizeof shown.font, &shown.font);
+    for (size_t i = 1; i < count; ++i)
+        EXPECT_EQ(SendMessageW(GetDlgItem(window, layout[i].id), WM_GETFONT, 0, 0),
+                  reinterpret_cast<LRESULT>(font))
+            << "not every control has the window's font";
+    ICONINFO info{};
+    const auto icon = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_SMALL, 0));
+    if (icon && GetIconInfo(icon, &info)) {
+        BITMAP mask{};
+        GetObjectW(info.hbmMask, sizeof mask, &mask);
+        shown.smallIcon = mask.bmWidth;
+        DeleteObject(info.hbmMask);
+        if (info.hbmColor) DeleteObject(info.hbmColor);
+    }
+    return shown;
+}
+
+bool Same(const RECT& a, const RECT& b) {
+    return EqualRect(&a, &b) != FALSE;
+}
+
+bool Same(const std::vector<RECT>& a, const std::vector<RECT>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const RECT& x, const RECT& y) { return Same(x, y); });
+}
+
+void ExpectSame(const Shown& now, const Shown& before) {
+    EXPECT_TRUE(Same(now.window, before.window)) << "window";
+    EXPECT_TRUE(Same(now.controls, before.controls)) << "controls";
+    EXPECT_EQ(now.font.lfHeight, before.font.lfHeight);
+    EXPECT_STREQ(now.font.lfFaceName, before.font.lfFaceName);
+}
+
+// The window rectangle Windows suggests at a new DPI: the same corner, the size scaled.
+RECT Suggested(HWND window, int from, int to) {
+    RECT r;
+    GetWindowRect(window, &r);
+    return {r.left, r.top, r.left + MulDiv(r.right - r.left, to, from),
+            r.top + MulDiv(r.bottom - r.top, to, from)};
+}
+
+void ChangeDpi(HWND window, int dpi, RECT suggested) {
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    Pump();
+}
+
+// What the window must show at a DPI: the design's twips, the font decided at that DPI, the
+// combo fields 315 twips tall (in the layouts), the suggested rectangle, the icon's size.
+void ExpectAtDpi(HWND window, const TwipsRect* layout, size_t count, int dpi,
+                 const RECT& suggested) {
+    SCOPED_TRACE(Text(window) + L" at " + std::to_wstring(dpi) + L" DPI");
+    ExpectLaidOut(window, layout, count, dpi);
+    const Shown shown = ShownOf(window, layout, count);
+    EXPECT_TRUE(Same(shown.window, suggested)) << "not where Windows suggested";
+    const HDC screen = GetDC(nullptr);
+    const HFONT decided = CreateDialogFont(screen, dpi);
+    ReleaseDC(nullptr, screen);
+    LOGFONTW expected{};
+    GetObjectW(decided, sizeof expected, &expected);
+    DeleteObject(decided);
+    EXPECT_EQ(shown.font.lfHeight, expected.lfHeight);
+    EXPECT_STREQ(shown.font.lfFaceName, expected.lfFaceName);
+    using ForDpi = int(WINAPI*)(int, UINT);
+    const auto metric = reinterpret_cast<ForDpi>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+    EXPECT_EQ(shown.smallIcon,
+              metric ? metric(SM_CXSMICON, static_cast<UINT>(dpi)) : GetSystemMetrics(SM_CXSMICON));
+}
+
+// Both windows moved to a screen of each DPI and back: laid out again from the design's twips
+// in the font decided there; the user's text, pick, Apply and focus untouched; back at the DPI
+// they started at, they are exactly as they started. The About window opens at its owner's DPI.
+class DpiChange : public ::testing::TestWithParam<int> {};
+
+TEST_P(DpiChange, BothWindowsLayThemselvesOutAgainAndNothingElseChanges) {
+    const int start = ScreenDpi(), dpi = GetParam();
+    Main();
+    const HWND main = FindWindowW(L"QuillmereMain", nullptr);
+    ASSERT_NE(main, nullptr);
+    const HWND combo1 = GetDlgItem(main, frmMain::IdCombo1),
+               combo2 = GetDlgItem(main, frmMain::IdCombo2);
+    SetWindowTextW(combo1, L"Tidepool.scr");
+    SendMessageW(combo2, CB_SETCURSEL, 2, 0);
+    SendMessageW(main, WM_COMMAND, MAKEWPARAM(frmMain::IdCombo2, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo2));
+    SetFocus(combo2);
+    Pump();
+    const HWND focus = GetFocus();
+    const auto expectUserStateKept = [&] {
+        EXPECT_EQ(Text(combo1), L"Tidepool.scr");
+        EXPECT_EQ(SendMessageW(combo2, CB_GETCURSEL, 0, 0), 2);
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(main, frmMain::IdApply)));
+        EXPECT_EQ(GetFocus(), focus);
+    };
+    const Shown mainAtStart = ShownOf(main, MainLayout, std::size(MainLayout));
+    frmAbout about;
+    about.Load(main);
+    const Shown aboutAtStart = ShownOf(about.hwnd(), AboutLayout, std::size(AboutLayout));
+    about.Unload();
+
+    RECT suggested = Suggested(main, start, dpi);
+    ChangeDpi(main, dpi, suggested);
+    ExpectAtDpi(main, MainLayout, std::size(MainLayout), dpi, suggested);
+    expectUserStateKept();
+
+    about.Load(main);
+    about.Show();
+    Pump();
+    ExpectLaidOut(about.hwnd(), AboutLayout, std::size(AboutLayout), dpi);
+    ChangeDpi(about.hwnd(), start, aboutAtStart.window);
+    ExpectAtDpi(about.hwnd(), AboutLayout, std::size(AboutLayout), start, aboutAtStart.window);
+    ExpectSame(ShownOf(about.hwnd(), AboutLayout, std::size(AboutLayout)), aboutAtStart);
+    about.Unload();
+
+    ChangeDpi(main, start, mainAtStart.window);
+    ExpectSame(ShownOf(main, MainLayout, std::size(MainLayout)), mainAtStart);
+    expectUserStateKept();
+
+    PostMessageW(main, WM_CLOSE, 0, 0);
+    Form::RunMessageLoop();
+}
+
+INSTANTIATE_TEST_SUITE_P(Dpi, DpiChange, ::testing::Values(120, 144, 192));
 
 } // namespace
