@@ -36,37 +36,32 @@ class FindHandle {
     HANDLE h_;
 };
 
-// A GDI object (pen, brush, font) deleted when it goes out of scope.
-template <class T> class GdiObject {
+// A handle freed by `Free` when it goes out of scope.
+template <class T, class Free> class Owned {
   public:
-    explicit GdiObject(T h = nullptr) : h_(h) {}
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    ~GdiObject() {
-        if (h_) DeleteObject(h_);
+    explicit Owned(T h = nullptr) : h_(h) {}
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+    ~Owned() {
+        if (h_) Free{}(h_);
     }
     T get() const { return h_; }
-    void swap(GdiObject& other) { std::swap(h_, other.h_); }
+    void swap(Owned& other) { std::swap(h_, other.h_); }
 
   private:
     T h_;
 };
 
-// An icon loaded at a size of our choosing, destroyed when it goes out of scope.
-class IconHandle {
-  public:
-    explicit IconHandle(HICON h = nullptr) : h_(h) {}
-    IconHandle(const IconHandle&) = delete;
-    IconHandle& operator=(const IconHandle&) = delete;
-    ~IconHandle() {
-        if (h_) DestroyIcon(h_);
-    }
-    HICON get() const { return h_; }
-    void swap(IconHandle& other) { std::swap(h_, other.h_); }
-
-  private:
-    HICON h_;
+struct DeleteGdiObject {
+    void operator()(HGDIOBJ h) const { DeleteObject(h); }
 };
+struct DestroyIconHandle {
+    void operator()(HICON h) const { DestroyIcon(h); }
+};
+
+// A GDI object (pen, brush, font), and an icon loaded at a size of our choosing.
+template <class T> using GdiObject = Owned<T, DeleteGdiObject>;
+using IconHandle = Owned<HICON, DestroyIconHandle>;
 
 // Selects an object into a DC for one scope and puts the old one back.
 class SelectInDc {
