@@ -5,9 +5,11 @@
 
 #include <string>
 
+namespace {
 const wchar_t MissingDllSearchUpdate[] =
     L"Quillmere needs the Windows update KB2533623, which lets a program load system files only "
     L"from the system folder. Install it from Windows Update, then start Quillmere again.";
+} // namespace
 
 bool RestrictDllSearch(HMODULE kernel32) {
     const auto setDefault = ProcOf<BOOL(WINAPI*)(DWORD)>(kernel32, "SetDefaultDllDirectories");

@@ -11,6 +11,3 @@ bool RestrictDllSearch(HMODULE kernel32);
 // Tells the user that the program needs that update. The system shows the message, not this
 // process, so that showing it loads nothing more into a process that cannot search safely.
 void ReportMissingDllSearchUpdate();
-
-// The message's text.
-extern const wchar_t MissingDllSearchUpdate[];

@@ -2,7 +2,6 @@
 // update KB2533623): the program shows only the message naming the update, and ends.
 #include "../gui/Driver.h"
 #include "Module1.h"
-#include "win/DllSearch.h"
 
 #include <gtest/gtest.h>
 
