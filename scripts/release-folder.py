@@ -9,6 +9,7 @@ folder handles opened without following links.
   release-folder.py replace OUT NEW checks OUT again, then replaces the earlier release with
                                     the files under NEW (names relative to it, on stdin)
 """
+import contextlib
 import os
 import re
 import stat
@@ -72,31 +73,38 @@ def earlier_release(out, fd):
     return listed
 
 
-def remove(path, fd):
+@contextlib.contextmanager
+def folder_of(path, fd):
+    """The handle of the folder that a release path is in, and the path's name in it."""
     folder, _, name = path.rpartition("/")
-    at = open_folder(folder, fd) if folder else fd
+    if not folder:
+        yield fd, name
+        return
+    at = open_folder(folder, fd)
     try:
-        os.unlink(name, dir_fd=at)
-    except FileNotFoundError:
-        pass
+        yield at, name
     finally:
-        if folder:
-            os.close(at)
+        os.close(at)
+
+
+def remove(path, fd):
+    if "/" in path and kind(path.partition("/")[0], fd) is None:
+        return  # its folder is gone, and the file with it
+    with folder_of(path, fd) as (at, name):
+        try:
+            os.unlink(name, dir_fd=at)
+        except FileNotFoundError:
+            pass
 
 
 def write(path, data, fd):
-    folder, _, name = path.rpartition("/")
-    if folder and kind(folder, fd) is None:
-        os.mkdir(folder, dir_fd=fd)
-    at = open_folder(folder, fd) if folder else fd
-    try:
+    if "/" in path and kind(path.partition("/")[0], fd) is None:
+        os.mkdir(path.partition("/")[0], dir_fd=fd)
+    with folder_of(path, fd) as (at, name):
         # O_EXCL with O_NOFOLLOW: a new file, never one that a link points at.
         out = os.open(name, os.O_WRONLY | os.O_CREAT | os.O_EXCL | NOFOLLOW, 0o666, dir_fd=at)
         with os.fdopen(out, "wb") as file:
             file.write(data)
-    finally:
-        if folder:
-            os.close(at)
 
 
 def replace(out, new, names):
