@@ -4,14 +4,23 @@
 #include "win/Handles.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
+
+// A value is read only when its size leaves room for no more than the longest text read, so
+// that nothing the registry holds makes the program allocate without bound, or wait for it.
+// A value cannot be read in part; a larger one counts as unreadable.
+constexpr DWORD MaxWideBytes = (MaxRegistryText + 1) * sizeof(wchar_t);
+// UTF-8, the widest ANSI code page, takes at most three bytes for each UTF-16 unit.
+constexpr DWORD MaxAnsiBytes = (MaxRegistryText + 1) * 3;
 
 // The value as the system stores it, read wide, cut at its first NUL; empty if unreadable.
 std::wstring StoredWide(HKEY key, const std::string& valueName) {
     const std::wstring name = FromAnsi(valueName);
     DWORD type = 0, size = 0;
-    if (RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+    if (RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        size > MaxWideBytes)
         return {};
     std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
     DWORD filled = size;
@@ -26,18 +35,29 @@ std::wstring StoredWide(HKEY key, const std::string& valueName) {
 
 } // namespace
 
+std::optional<PreparedString> PrepareRegistryString(const std::wstring& subKey,
+                                                    const std::wstring& valueName,
+                                                    const std::wstring& text) {
+    auto path = ToAnsi(subKey);
+    auto name = ToAnsi(valueName);
+    auto data = ToAnsi(text);
+    if (!path || !name || !data || data->size() >= MAXDWORD) return std::nullopt;
+    return PreparedString{std::move(*path), std::move(*name), std::move(*data)};
+}
+
+bool WritePreparedString(HKEY root, const PreparedString& value) {
+    RegKey key;
+    if (RegCreateKeyA(root, value.subKey.c_str(), key.put()) != ERROR_SUCCESS) return false;
+    const DWORD bytes = static_cast<DWORD>(value.text.size() + 1); // the terminating NUL counts
+    return RegSetValueExA(key.get(), value.valueName.c_str(), 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(value.text.c_str()),
+                          bytes) == ERROR_SUCCESS;
+}
+
 bool SetRegistryString(HKEY root, const std::wstring& subKey, const std::wstring& valueName,
                        const std::wstring& text) {
-    const auto path = ToAnsi(subKey);
-    const auto name = ToAnsi(valueName);
-    const auto data = ToAnsi(text);
-    if (!path || !name || !data || data->size() >= MAXDWORD) return false;
-
-    RegKey key;
-    if (RegCreateKeyA(root, path->c_str(), key.put()) != ERROR_SUCCESS) return false;
-    const DWORD bytes = static_cast<DWORD>(data->size() + 1); // the terminating NUL counts
-    return RegSetValueExA(key.get(), name->c_str(), 0, REG_SZ,
-                          reinterpret_cast<const BYTE*>(data->c_str()), bytes) == ERROR_SUCCESS;
+    const auto value = PrepareRegistryString(subKey, valueName, text);
+    return value && WritePreparedString(root, *value);
 }
 
 std::wstring GetRegistryString(HKEY root, const std::wstring& subKey, const std::wstring& valueName,
@@ -53,7 +73,7 @@ std::wstring GetRegistryString(HKEY root, const std::wstring& subKey, const std:
     DWORD size = 0;
     if (RegQueryValueExA(key.get(), name->c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
         return defaultText;
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return defaultText;
+    if ((type != REG_SZ && type != REG_EXPAND_SZ) || size > MaxAnsiBytes) return defaultText;
 
     std::string buffer(size, ' ');
     DWORD filled = size;
@@ -67,6 +87,7 @@ std::wstring GetRegistryString(HKEY root, const std::wstring& subKey, const std:
     std::wstring text = FromAnsi(buffer);
     const auto nul = text.find(L'\0');
     if (nul != std::wstring::npos) text.resize(nul);
+    if (text.size() > MaxRegistryText) return defaultText;
     // A stored text the code page cannot hold comes back with look-alikes or '?' in it; shown
     // and written back, that would silently replace the name. Then give it as it is stored.
     const std::wstring stored = StoredWide(key.get(), *name);

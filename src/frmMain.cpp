@@ -27,14 +27,6 @@ bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b) {
                                 static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
 }
 
-// Runs one step of the load; a step that fails is dropped and the load goes on.
-template <class Step> void SkipOnFailure(Step step) {
-    try {
-        step();
-    } catch (...) {
-    }
-}
-
 } // namespace
 
 std::optional<int> TimeoutFromText(std::wstring_view text) {
@@ -127,19 +119,18 @@ void frmMain::FitComboHeight(HWND combo, int twips) {
 
 void frmMain::Form_Load() {
     // The outer size and the place on the screen were given when the window was made (Traits),
-    // so that it is laid out once.
-    SkipOnFailure([&] { Show(); });
-    std::wstring current(NoneEntry);
-    SkipOnFailure([&] { current = ReadLogonScreenSaver(); });
-    SkipOnFailure([&] {
-        const std::vector<std::wstring> names = ListScreenSaverFiles();
-        SendMessageW(Combo1, CB_INITSTORAGE, names.size() + 1, 0);
-        for (const std::wstring& name : names)
-            SendMessageW(Combo1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
-    });
-    SkipOnFailure(
-        [&] { SendMessageW(Combo1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(NoneEntry.data())); });
-    SkipOnFailure([&] { SetWindowTextW(Combo1, current.c_str()); });
+    // so that it is laid out once. No step below can stop the load: the reads give "(None)" and
+    // an empty list when they fail, and a full list keeps the entries it took.
+    Show();
+    const std::wstring current = ReadLogonScreenSaver();
+    const std::vector<std::wstring> names = ListScreenSaverFiles();
+    SendMessageW(Combo1, CB_INITSTORAGE, names.size() + 1, 0);
+    for (const std::wstring& name : names)
+        if (SendMessageW(Combo1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str())) ==
+            CB_ERRSPACE)
+            break;
+    SendMessageW(Combo1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(NoneEntry.data()));
+    SetWindowTextW(Combo1, current.c_str());
     EnableWindow(btnApply, FALSE);
 }
 

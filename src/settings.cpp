@@ -7,7 +7,7 @@
 
 namespace {
 
-const std::wstring ScreenSaverValue = L"SCRNSAVE.EXE";
+const wchar_t ScreenSaverValue[] = L"SCRNSAVE.EXE";
 
 // A 32-bit process on 64-bit Windows is shown SysWOW64 in place of System32, but the logon
 // screen, a 64-bit process, runs its screen saver from the real System32. While this object
@@ -48,15 +48,18 @@ std::wstring ReadLogonScreenSaver() {
 }
 
 bool SetLogonScreenSaver(const std::wstring& fileName, std::optional<int> seconds) {
-    // Check before the first write, so that a name that cannot be stored leaves no half change.
-    if (!ToAnsi(fileName)) return false;
-    bool accepted =
-        SetRegistryString(LogonDesktopKey.root, LogonDesktopKey.path, ScreenSaverValue, fileName);
-    accepted &=
-        SetRegistryString(LogonDesktopKey.root, LogonDesktopKey.path, L"ScreenSaveActive", L"1");
-    if (seconds)
-        accepted &= SetRegistryString(LogonDesktopKey.root, LogonDesktopKey.path,
-                                      L"ScreenSaveTimeout", DecimalText(*seconds));
+    // Everything the writes need is made before the first one: a name that cannot be stored, or
+    // memory running out, stops Apply before anything is written, never between two writes.
+    const auto at = [](const wchar_t* name, const std::wstring& text) {
+        return PrepareRegistryString(LogonDesktopKey.path, name, text);
+    };
+    const auto name = at(ScreenSaverValue, fileName);
+    const auto active = at(L"ScreenSaveActive", L"1");
+    const auto timeout = seconds ? at(L"ScreenSaveTimeout", DecimalText(*seconds)) : std::nullopt;
+    if (!name || !active || (seconds && !timeout)) return false;
+    bool accepted = WritePreparedString(LogonDesktopKey.root, *name);
+    accepted &= WritePreparedString(LogonDesktopKey.root, *active);
+    if (timeout) accepted &= WritePreparedString(LogonDesktopKey.root, *timeout);
     return accepted;
 }
 
@@ -96,6 +99,6 @@ std::vector<std::wstring> ListScreenSaverFilesIn(const std::wstring& folder) {
     do {
         if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         if (IsScreenSaverName(entry.cFileName)) names.emplace_back(entry.cFileName);
-    } while (FindNextFileW(find.get(), &entry));
+    } while (names.size() < MaxScreenSaverNames && FindNextFileW(find.get(), &entry));
     return names;
 }

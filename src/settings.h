@@ -44,6 +44,10 @@ std::wstring SystemFolderPath();
 // A name that ends in exactly ".scr", letter case included.
 bool IsScreenSaverName(std::wstring_view fileName);
 
+// The most names a listing gives: the first ones in listing order, so that no folder makes the
+// program allocate without bound. Each name is at most MAX_PATH characters.
+inline constexpr size_t MaxScreenSaverNames = 32767;
+
 // Screen-saver file names directly in the system folder, in listing order.
 std::vector<std::wstring> ListScreenSaverFiles();
 

@@ -95,10 +95,19 @@ TEST_F(RegistryStrings, TextOutsideTheCodePageIsRefusedNotMangled) {
     EXPECT_EQ(Get(L"Mixed"), L"a\u4e2d\u00e9?.scr");
 }
 
-TEST_F(RegistryStrings, LargeValueReadsBackWhole) {
-    const std::wstring big(1 << 20, L'x');
-    EXPECT_TRUE(SetRegistryString(HKEY_CURRENT_USER, Scratch, L"Big", big));
-    EXPECT_EQ(Get(L"Big"), big);
+TEST_F(RegistryStrings, TextsUpToTheReadLimitReadWholeLargerValuesGiveTheDefault) {
+    const std::wstring longest(MaxRegistryText, L'x');
+    EXPECT_TRUE(SetRegistryString(HKEY_CURRENT_USER, Scratch, L"Longest", longest));
+    EXPECT_EQ(Get(L"Longest"), longest);
+    const std::wstring greek(MaxRegistryText, L'\u03a9'); // read back wide
+    PutString(HKEY_CURRENT_USER, Scratch, L"Greek", greek);
+    EXPECT_EQ(Get(L"Greek"), greek);
+
+    EXPECT_TRUE(SetRegistryString(HKEY_CURRENT_USER, Scratch, L"Longer", longest + L'x'));
+    EXPECT_EQ(Get(L"Longer"), L"<default>");
+    // Not read at all, though its text ends early: a value cannot be read in part.
+    PutAnsiBytes(L"Padded", std::string("a\0", 2) + std::string(1 << 20, 'x'));
+    EXPECT_EQ(Get(L"Padded"), L"<default>");
 }
 
 TEST_F(RegistryStrings, DeleteRemovesOnlyThatValue) {

@@ -4,7 +4,6 @@
 #include "win/Handles.h"
 
 #include <algorithm>
-#include <set>
 
 namespace {
 
@@ -51,10 +50,11 @@ Form* Form::FromWindow(HWND hwnd) {
 }
 
 void Form::RegisterClassOnce(const wchar_t* className) {
-    static std::set<std::wstring> registered;
-    if (!registered.insert(className).second) return;
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (GetClassInfoExW(instance, className, &wc)) return; // an earlier window registered it
+    wc = {};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = instance;
