@@ -4,7 +4,7 @@
 # under Wine and prints tables of medians: start-up and memory against the same window without
 # the program's logic, what the dialog font decision costs (at 96 and 144 DPI), the i686 release
 # under WOW64 against the i686 same window where this machine runs 32-bit programs, listing
-# times, then the exe sizes and imports.
+# times, then the exe sizes and imports. BENCH_BASELINE (below) pairs it against an earlier build.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh" bench
@@ -70,6 +70,19 @@ if have_wine32; then
         "i686 Quillmere=$i686/Quillmere.exe"
 else
     echo "The i686 release was not measured: $("$root/scripts/linux32.sh")."
+fi
+# BENCH_BASELINE=DIR: the build folder of an earlier commit (its x86_64/ and i686/ Quillmere.exe),
+# paired against this build in the same run.
+if [ -n "${BENCH_BASELINE:-}" ]; then
+    echo
+    echo "Against the exes of an earlier build ($BENCH_BASELINE):"
+    echo
+    pairs "earlier=$BENCH_BASELINE/x86_64/Quillmere.exe" "Quillmere=$build/Quillmere.exe"
+    if have_wine32; then
+        echo
+        pairs "i686 earlier=$BENCH_BASELINE/i686/Quillmere.exe" \
+            "i686 Quillmere=$root/build/i686/Quillmere.exe"
+    fi
 fi
 echo
 echo "| release exe | size, bytes | imports |"
