@@ -15,9 +15,18 @@ constexpr DWORD MaxWideBytes = (MaxRegistryText + 1) * sizeof(wchar_t);
 // UTF-8, the widest ANSI code page, takes at most three bytes for each UTF-16 unit.
 constexpr DWORD MaxAnsiBytes = (MaxRegistryText + 1) * 3;
 
+// The size of the value as the system stores it (UTF-16), asked without reading the value; 0
+// if it cannot be asked. (Asked through the ANSI call, the size of a large value can cost as
+// much as reading it.)
+DWORD StoredBytes(HKEY key, const std::wstring& name) {
+    DWORD size = 0;
+    return RegQueryValueExW(key, name.c_str(), nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS
+               ? size
+               : 0;
+}
+
 // The value as the system stores it, read wide, cut at its first NUL; empty if unreadable.
-std::wstring StoredWide(HKEY key, const std::string& valueName) {
-    const std::wstring name = FromAnsi(valueName);
+std::wstring StoredWide(HKEY key, const std::wstring& name) {
     DWORD type = 0, size = 0;
     if (RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
         size > MaxWideBytes)
@@ -68,6 +77,8 @@ std::wstring GetRegistryString(HKEY root, const std::wstring& subKey, const std:
 
     RegKey key;
     if (RegOpenKeyA(root, path->c_str(), key.put()) != ERROR_SUCCESS) return defaultText;
+    const std::wstring wideName = FromAnsi(*name);
+    if (StoredBytes(key.get(), wideName) > MaxWideBytes) return defaultText;
 
     DWORD type = 0;
     DWORD size = 0;
@@ -90,7 +101,7 @@ std::wstring GetRegistryString(HKEY root, const std::wstring& subKey, const std:
     if (text.size() > MaxRegistryText) return defaultText;
     // A stored text the code page cannot hold comes back with look-alikes or '?' in it; shown
     // and written back, that would silently replace the name. Then give it as it is stored.
-    const std::wstring stored = StoredWide(key.get(), *name);
+    const std::wstring stored = StoredWide(key.get(), wideName);
     return stored.empty() || stored == text ? text : stored;
 }
 
