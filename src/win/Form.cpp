@@ -9,13 +9,23 @@ namespace {
 
 std::vector<Form*> loadedForms;
 
-// Where a window of this size stands centred over another window, or over the work area when
-// there is none; kept on the screen.
+// WM_GETDPISCALEDSIZE, sent by Windows 10 1703 and later; the headers name it only for
+// programs that require Windows 10.
+constexpr UINT GetDpiScaledSize = 0x02E4;
+
+// Where a window of this size stands centred over another window, kept within the work area of
+// that window's monitor; without one, centred on the primary monitor's work area.
 POINT CentredOn(HWND reference, int width, int height) {
     RECT area;
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     RECT ref = area;
-    if (reference) GetWindowRect(reference, &ref);
+    if (reference) {
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        if (GetMonitorInfoW(MonitorFromWindow(reference, MONITOR_DEFAULTTONEAREST), &monitor))
+            area = monitor.rcWork;
+        GetWindowRect(reference, &ref);
+    }
     const int x = ref.left + ((ref.right - ref.left) - width) / 2;
     const int y = ref.top + ((ref.bottom - ref.top) - height) / 2;
     return {std::max<LONG>(area.left, std::min<LONG>(x, area.right - width)),
@@ -72,24 +82,26 @@ void Form::Load(HWND owner) {
     if (hwnd_) return;
     const WindowTraits traits = Traits();
     RegisterClassOnce(traits.className);
-    // At its owner's DPI, or at first the screen's; made at its size and place, centred over its
-    // owner or the screen, and with its menu bar, so that it is laid out once.
+    // Made at its size and place, centred over its owner or the screen, and with its menu bar,
+    // so that it is laid out once: at its owner's DPI, or the screen's, until Windows says which
+    // one it gave the window.
     const HDC screen = GetDC(nullptr);
     const Form* ownerForm = FromWindow(owner);
     scale_.Use(ownerForm ? ownerForm->Dpi() : WindowDpi::OfScreen(screen), screen);
     const HMENU menu = CreateMenuBar();
-    SIZE size = OuterSize(traits, menu != nullptr);
+    SIZE size = OuterSize(traits, menu != nullptr, Dpi());
     POINT at = CentredOn(owner, size.cx, size.cy);
     hwnd_ = CreateWindowExW(traits.exStyle, traits.className, traits.caption, traits.style, at.x,
                             at.y, size.cx, size.cy, owner, menu, GetModuleHandleW(nullptr), this);
-    // A window of its own is at the DPI of the monitor it opened on, where Windows gives each
-    // window its own.
-    const int given = hwnd_ && !ownerForm ? WindowDpi::OfWindow(hwnd_, Dpi()) : Dpi();
+    // Where Windows gives each window the DPI of the monitor it opened on, that one, before
+    // anything is shown.
+    const int given = hwnd_ ? WindowDpi::OfWindow(hwnd_, Dpi()) : Dpi();
     if (given != Dpi()) {
         scale_.Use(given, screen);
-        size = OuterSize(traits, menu != nullptr);
+        size = OuterSize(traits, menu != nullptr, given);
         at = CentredOn(owner, size.cx, size.cy);
         SetWindowPos(hwnd_, nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+        if (given != WindowDpi::OfScreen(screen)) scale_.SetIcons(hwnd_);
     }
     ReleaseDC(nullptr, screen);
     if (!hwnd_) return;
@@ -99,14 +111,14 @@ void Form::Load(HWND owner) {
     Form_Load();
 }
 
-// The outer size: the client size with this system's frame around it, at least the designed
-// outer size.
-SIZE Form::OuterSize(const WindowTraits& traits, bool menu) const {
-    const RECT frame =
-        scale_.Frame(TwipsToPixelsX(traits.clientWidth), TwipsToPixelsY(traits.clientHeight),
-                     traits.style, menu, traits.exStyle);
-    return {std::max<LONG>(frame.right - frame.left, TwipsToPixelsX(traits.outerWidth)),
-            std::max<LONG>(frame.bottom - frame.top, TwipsToPixelsY(traits.outerHeight))};
+// The outer size at a DPI: the client size with this system's frame around it, at least the
+// designed outer size.
+SIZE Form::OuterSize(const WindowTraits& traits, bool menu, int dpi) const {
+    const auto px = [dpi](int twips) { return MulDiv(twips, dpi, 1440); };
+    const RECT frame = scale_.Frame(dpi, px(traits.clientWidth), px(traits.clientHeight),
+                                    traits.style, menu, traits.exStyle);
+    return {std::max<LONG>(frame.right - frame.left, px(traits.outerWidth)),
+            std::max<LONG>(frame.bottom - frame.top, px(traits.outerHeight))};
 }
 
 // Windows moved the window to a screen of another DPI, and suggests its new rectangle.
@@ -227,6 +239,13 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
         Unload();
         return 0;
+    case GetDpiScaledSize: {
+        // The size the window opens with at that DPI rather than its size scaled, so that any
+        // chain of changes ends at the designed size.
+        *reinterpret_cast<SIZE*>(lp) =
+            OuterSize(Traits(), GetMenu(hwnd_) != nullptr, static_cast<int>(wp));
+        return TRUE;
+    }
     case WM_DPICHANGED:
         OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
         return 0;

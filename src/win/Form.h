@@ -87,7 +87,7 @@ class Form {
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static bool PreTranslate(MSG& msg);
     static void RegisterClassOnce(const wchar_t* className);
-    SIZE OuterSize(const WindowTraits& traits, bool menu) const;
+    SIZE OuterSize(const WindowTraits& traits, bool menu, int dpi) const;
     void OnDpiChanged(int dpi, const RECT& suggested);
 
     HWND hwnd_ = nullptr;

@@ -42,14 +42,14 @@ void WindowDpi::Use(int dpi, HDC screen) {
     font_.swap(font);
 }
 
-RECT WindowDpi::Frame(int clientWidth, int clientHeight, DWORD style, bool menu,
+RECT WindowDpi::Frame(int dpi, int clientWidth, int clientHeight, DWORD style, bool menu,
                       DWORD exStyle) const {
     using ForDpi = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
     static const auto forDpi = User32Proc<ForDpi>("AdjustWindowRectExForDpi");
     RECT frame = {0, 0, clientWidth, clientHeight};
     // At the screen's DPI exactly the frame it always had.
-    if (dpi_ == screenDpi_ || !forDpi ||
-        !forDpi(&frame, style, menu, exStyle, static_cast<UINT>(dpi_)))
+    if (dpi == screenDpi_ || !forDpi ||
+        !forDpi(&frame, style, menu, exStyle, static_cast<UINT>(dpi)))
         AdjustWindowRectEx(&frame, style, menu, exStyle);
     return frame;
 }
@@ -72,8 +72,11 @@ void WindowDpi::Change(HWND window, int dpi) {
                                    Px(p.height), SWP_NOZORDER | SWP_NOACTIVATE);
     }
     if (moves) EndDeferWindowPos(moves);
+    SetIcons(window);
+}
 
-    IconHandle big(AppIcon(SM_CXICON, dpi)), small(AppIcon(SM_CXSMICON, dpi));
+void WindowDpi::SetIcons(HWND window) {
+    IconHandle big(AppIcon(SM_CXICON, dpi_)), small(AppIcon(SM_CXSMICON, dpi_));
     SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
     SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
     bigIcon_.swap(big); // the icons the window held before go here

@@ -24,13 +24,16 @@ class WindowDpi {
 
     // Takes a DPI and the dialog font decided for it, through a DC of the screen.
     void Use(int dpi, HDC screen);
-    // The window rectangle around a client area of this size, at this DPI.
-    RECT Frame(int clientWidth, int clientHeight, DWORD style, bool menu, DWORD exStyle) const;
+    // The window rectangle around a client area of this size at a DPI.
+    RECT Frame(int dpi, int clientWidth, int clientHeight, DWORD style, bool menu,
+               DWORD exStyle) const;
     // A control of the window, at its place in twips, now and after every change.
     void Place(HWND control, int left, int top, int width, int height);
     // Lays every control out again at a new DPI, in the font decided at it (the old font is
     // freed once no control uses it), and gives the window its icons at that DPI's sizes.
     void Change(HWND window, int dpi);
+    // Gives the window its icons at this DPI's sizes, where they differ from the class's.
+    void SetIcons(HWND window);
     // The window is gone: its controls and icons are forgotten.
     void Clear();
 

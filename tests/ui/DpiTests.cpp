@@ -190,12 +190,16 @@ void ExpectSame(const Shown& now, const Shown& before) {
     EXPECT_STREQ(now.font.lfFaceName, before.font.lfFaceName);
 }
 
-// The window rectangle Windows suggests at a new DPI: the same corner, the size scaled.
+// The window rectangle Windows suggests at a new DPI: the same corner, and the size the window
+// asks for (WM_GETDPISCALEDSIZE), or where it asks for none, its size scaled.
 RECT Suggested(HWND window, int from, int to) {
     RECT r;
     GetWindowRect(window, &r);
-    return {r.left, r.top, r.left + MulDiv(r.right - r.left, to, from),
-            r.top + MulDiv(r.bottom - r.top, to, from)};
+    const SIZE scaled = {MulDiv(r.right - r.left, to, from), MulDiv(r.bottom - r.top, to, from)};
+    SIZE asked = scaled;
+    if (!SendMessageW(window, 0x02E4, static_cast<WPARAM>(to), reinterpret_cast<LPARAM>(&asked)))
+        asked = scaled;
+    return {r.left, r.top, r.left + asked.cx, r.top + asked.cy};
 }
 
 void ChangeDpi(HWND window, int dpi, RECT suggested) {
@@ -226,13 +230,37 @@ void ExpectAtDpi(HWND window, const TwipsRect* layout, size_t count, int dpi,
               metric ? metric(SM_CXSMICON, static_cast<UINT>(dpi)) : GetSystemMetrics(SM_CXSMICON));
 }
 
-// Both windows moved to a screen of each DPI and back: laid out again from the design's twips
-// in the font decided there; the user's text, pick, Apply and focus untouched; back at the DPI
-// they started at, they are exactly as they started. The About window opens at its owner's DPI.
+// Moves a window from screen to screen, as Windows tells it: laid out at each DPI in turn.
+void Walk(HWND window, const TwipsRect* layout, size_t count, int from,
+          const std::vector<int>& to) {
+    for (const int dpi : to) {
+        const RECT suggested = Suggested(window, from, dpi);
+        ChangeDpi(window, dpi, suggested);
+        ExpectAtDpi(window, layout, count, dpi, suggested);
+        from = dpi;
+    }
+}
+
+int DpiGivenTo(HWND window) {
+    using ForWindow = UINT(WINAPI*)(HWND);
+    const auto given = reinterpret_cast<ForWindow>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    return given ? static_cast<int>(given(window)) : ScreenDpi();
+}
+
+// Both windows moved across screens of every DPI, starting with this one, and back: laid out
+// again from the design's twips in the font decided there; the user's text, pick, Apply and
+// focus untouched; back at the DPI they started at, they are exactly as they started, however
+// long the chain. The About window opens at the DPI Windows gives it, not its owner's: Wine
+// gives every window the session's DPI, whatever its owner was told.
 class DpiChange : public ::testing::TestWithParam<int> {};
 
 TEST_P(DpiChange, BothWindowsLayThemselvesOutAgainAndNothingElseChanges) {
-    const int start = ScreenDpi(), dpi = GetParam();
+    const int start = ScreenDpi(), first = GetParam();
+    std::vector<int> onwards;
+    for (const int dpi : {120, 144, 192})
+        if (dpi != first) onwards.push_back(dpi);
+    onwards.push_back(start);
     Main();
     const HWND main = FindWindowW(L"QuillmereMain", nullptr);
     ASSERT_NE(main, nullptr);
@@ -252,26 +280,25 @@ TEST_P(DpiChange, BothWindowsLayThemselvesOutAgainAndNothingElseChanges) {
         EXPECT_EQ(GetFocus(), focus);
     };
     const Shown mainAtStart = ShownOf(main, MainLayout, std::size(MainLayout));
-    frmAbout about;
-    about.Load(main);
-    const Shown aboutAtStart = ShownOf(about.hwnd(), AboutLayout, std::size(AboutLayout));
-    about.Unload();
 
-    RECT suggested = Suggested(main, start, dpi);
-    ChangeDpi(main, dpi, suggested);
-    ExpectAtDpi(main, MainLayout, std::size(MainLayout), dpi, suggested);
+    Walk(main, MainLayout, std::size(MainLayout), start, {first});
     expectUserStateKept();
 
+    frmAbout about;
     about.Load(main);
     about.Show();
     Pump();
-    ExpectLaidOut(about.hwnd(), AboutLayout, std::size(AboutLayout), dpi);
-    ChangeDpi(about.hwnd(), start, aboutAtStart.window);
-    ExpectAtDpi(about.hwnd(), AboutLayout, std::size(AboutLayout), start, aboutAtStart.window);
-    ExpectSame(ShownOf(about.hwnd(), AboutLayout, std::size(AboutLayout)), aboutAtStart);
+    const int given = DpiGivenTo(about.hwnd());
+    ExpectLaidOut(about.hwnd(), AboutLayout, std::size(AboutLayout), given);
+    const Shown aboutOpened = ShownOf(about.hwnd(), AboutLayout, std::size(AboutLayout));
+    std::vector<int> aboutChain{first};
+    aboutChain.insert(aboutChain.end(), onwards.begin(), onwards.end());
+    aboutChain.back() = given; // and back where it opened
+    Walk(about.hwnd(), AboutLayout, std::size(AboutLayout), given, aboutChain);
+    ExpectSame(ShownOf(about.hwnd(), AboutLayout, std::size(AboutLayout)), aboutOpened);
     about.Unload();
 
-    ChangeDpi(main, start, mainAtStart.window);
+    Walk(main, MainLayout, std::size(MainLayout), first, onwards);
     ExpectSame(ShownOf(main, MainLayout, std::size(MainLayout)), mainAtStart);
     expectUserStateKept();
 
