@@ -6,15 +6,16 @@
 # environment set, as scripts/test.sh does.
 #   i686-check.sh RUN WINE_RUN PROBE_EXE
 # Exit 0: the probe ran in the run's mode; the prefix is made and warm.
-# Exit 1: this machine runs no 32-bit code of the kind the run needs; prints why on one line.
-# Exit 2: anything else stopped it, which is a failure; prints what happened on one line.
+# Exit 77: this machine runs no 32-bit code of the kind the run needs; prints why on one line.
+# No shell error exits with 77: every other code, a script error's 1 among them, is a failure.
 # QUILLMERE_AS_IF walks the lesser paths on any machine: "no-32bit" acts as if this machine ran
 # no 32-bit code at all, "wow64-only" as if it ran 32-bit code only in Wine's WoW64 mode.
 set -uo pipefail
 run=${1:?usage: i686-check.sh RUN WINE_RUN PROBE_EXE} wine_run=${2:?} probe=${3:?}
+: "${WINEPREFIX:?no prefix named}" "${QUILLMERE_RUN_MODE:?no mode named}"
 root=$(cd "$(dirname "$0")/.." && pwd)
 as_if=${QUILLMERE_AS_IF-}
-cannot() { echo "$*"; exit 1; }
+cannot() { echo "$*"; exit 77; }
 failed() { echo "$*"; exit 2; }
 case $as_if in
 '' | no-32bit | wow64-only) ;;
@@ -33,7 +34,11 @@ case $run in
 i686-wow64 | i686-win32)
     [ -z "$as_if" ] || cannot "acting as if this machine ran no 32-bit Linux programs (QUILLMERE_AS_IF=$as_if)"
     why=$("$root/scripts/linux32.sh")
-    [ $? -ne 1 ] || cannot "$why"
+    case $? in
+    0) ;;
+    77) cannot "$why" ;;
+    *) failed "$why" ;;
+    esac
     ;;
 i686-core)
     [ "$as_if" != no-32bit ] || cannot "acting as if this machine ran no 32-bit code (QUILLMERE_AS_IF=$as_if)"

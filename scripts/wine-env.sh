@@ -6,7 +6,8 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 WINE64=/usr/lib/wine/wine64
 WINE32=/usr/lib/wine/wine # present once wine32:i386 is installed
 WINE_LOADER=${WINE_LOADER:-$WINE64}
-WINESERVER=/usr/lib/wine/wineserver64
+# Wine's own variable, honoured as Wine honours it.
+WINESERVER=${WINESERVER:-/usr/lib/wine/wineserver64}
 [ -x "$WINESERVER" ] || WINESERVER=$(command -v wineserver)
 
 # Whether Wine's 32-bit side is installed and this machine can run it.
