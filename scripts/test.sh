@@ -9,8 +9,9 @@
 # scripts/i686-check.sh decides which i686 runs this machine can do, by starting a 32-bit probe
 # as each run would. A run it cannot do is named in a NOTE near the end; anything else that
 # stops a run fails the command. Exits 0 only if every run that was possible passed.
-# Extra arguments go to every ctest run (e.g. -R Registry). QUILLMERE_AS_IF=no-32bit or
-# wow64-only walks the lesser paths on a machine that runs 32-bit code.
+# Extra arguments go to every run's ctest and narrow it (e.g. -R Registry, -E Release): a run
+# they leave no test of is named in a NOTE, not failed. QUILLMERE_AS_IF=no-32bit or wow64-only
+# walks the lesser paths on a machine that runs 32-bit code.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh" test
@@ -27,7 +28,7 @@ cleanup() {
 trap cleanup EXIT
 
 status=0
-not_run=() cannot=0
+not_run=() cannot=0 filtered=()
 for run in x86_64 i686-wow64 i686-win32 i686-core; do
     # The WoW64-mode core run stands in only where neither run with windows can run here.
     [ "$run" != i686-core ] || [ $cannot -eq 2 ] || continue
@@ -37,7 +38,7 @@ for run in x86_64 i686-wow64 i686-win32 i686-core; do
     case $run in
     x86_64) build=x86_64 mode=x64 ;;
     i686-wow64) build=i686 mode=wow64 loader=$WINE32 ;;
-    i686-win32) build=i686 mode=win32 loader=$WINE32 arch=win32 select=(-E '^Wow64\.') ;;
+    i686-win32) build=i686 mode=win32 loader=$WINE32 arch=win32 ;;
     i686-core) build=i686 mode=wow64 dllpath="$root/build/i686/wine-dlls" select=(-L core) ;;
     esac
     dir="$root/build/$build"
@@ -58,7 +59,7 @@ for run in x86_64 i686-wow64 i686-win32 i686-core; do
         why=$("$root/scripts/i686-check.sh" "$run" "$dir/wine-run.sh" "$dir/tests/probe.exe") && rc=0 || rc=$?
         if [ $rc -ne 0 ]; then
             stop_wine
-            if [ $rc -eq 1 ]; then
+            if [ $rc -eq 77 ] && [ -n "$why" ]; then
                 echo "== $run: not run, this machine cannot: $why"
                 not_run+=("$run ($why)") cannot=$((cannot + 1))
             else
@@ -66,6 +67,18 @@ for run in x86_64 i686-wow64 i686-win32 i686-core; do
                 status=1
             fi
             continue
+        fi
+    fi
+    # The user's arguments narrow the run's own selection. A run they leave no test of is said
+    # so; with no arguments, a run without tests fails.
+    if [ $# -gt 0 ]; then
+        listed=$(ctest --test-dir "$dir" -N "${select[@]}" "$@") || {
+            echo "FAILED: the $run run's tests could not be listed with: $*"
+            status=1 && stop_wine && continue
+        }
+        if [ "$(sed -n 's/^Total Tests: //p' <<<"$listed")" = 0 ]; then
+            echo "== $run: no test of this run matches: $*"
+            filtered+=("$run") && stop_wine && continue
         fi
     fi
     ctest --test-dir "$dir" --output-on-failure --no-tests=error --timeout 600 "${select[@]}" "$@" ||
@@ -83,4 +96,5 @@ if [ ${#not_run[@]} -gt 0 ]; then
     note=$(printf '; %s' "${not_run[@]}")
     echo "NOTE: not run on this machine: ${note:2}. The i686 release's file was still checked (headers, imports, version stamp, manifest) in the x86_64 run."
 fi
+[ ${#filtered[@]} -eq 0 ] || echo "NOTE: no test of ${filtered[*]} matches: $*"
 exit $status
