@@ -31,6 +31,17 @@ BOOL CALLBACK FindProc(HWND hwnd, LPARAM lp) {
     return FALSE;
 }
 
+// Whether a program that shows no window is still running (hung, or slow), or ended, and how.
+std::string WhyNoWindow(HANDLE process) {
+    DWORD code = 0;
+    if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0 || !GetExitCodeProcess(process, &code))
+        return "the process is still running";
+    char text[64];
+    std::snprintf(text, sizeof text, "the process ended, exit code 0x%08lX",
+                  static_cast<unsigned long>(code));
+    return text;
+}
+
 } // namespace
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
@@ -142,7 +153,8 @@ void RunningApp::Launch(const std::wstring& exe, const wchar_t* folder) {
     process_ = pi_.hProcess;
     pid_ = pi_.dwProcessId;
     main_ = WaitForWindow(L"QuillmereMain", 15000);
-    EXPECT_NE(main_, nullptr) << "the main window did not appear";
+    EXPECT_NE(main_, nullptr) << "the main window did not appear within 15 s: "
+                              << WhyNoWindow(process_);
     Settle();
 }
 
