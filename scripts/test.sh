@@ -94,7 +94,7 @@ done
 echo "Screenshots: $root/build/*/test-output-*/"
 if [ ${#not_run[@]} -gt 0 ]; then
     note=$(printf '; %s' "${not_run[@]}")
-    echo "NOTE: not run on this machine: ${note:2}. The i686 release's file was still checked (headers, imports, version stamp, manifest) in the x86_64 run."
+    echo "NOTE: not run on this machine: ${note:2}. The i686 release's file was still checked (size, headers, imports, version stamp, manifest) in the x86_64 run."
 fi
 [ ${#filtered[@]} -eq 0 ] || echo "NOTE: no test of ${filtered[*]} matches: $*"
 exit $status
