@@ -27,13 +27,11 @@ DWORD StoredBytes(HKEY key, const std::wstring& name) {
 
 // The value as the system stores it, read wide, cut at its first NUL; empty if unreadable.
 std::wstring StoredWide(HKEY key, const std::wstring& name) {
-    DWORD type = 0, size = 0;
-    if (RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-        size > MaxWideBytes)
-        return {};
+    const DWORD size = StoredBytes(key, name);
+    if (size == 0 || size > MaxWideBytes) return {};
     std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
     DWORD filled = size;
-    if (RegQueryValueExW(key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
+    if (RegQueryValueExW(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(text.data()),
                          &filled) != ERROR_SUCCESS)
         return {};
     text.resize(std::min<size_t>(filled / sizeof(wchar_t), text.size()));

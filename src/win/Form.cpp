@@ -101,7 +101,7 @@ void Form::Load(HWND owner) {
         size = OuterSize(traits, menu != nullptr, given);
         at = CentredOn(owner, size.cx, size.cy);
         SetWindowPos(hwnd_, nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
-        if (given != WindowDpi::OfScreen(screen)) scale_.SetIcons(hwnd_);
+        scale_.SetIcons(hwnd_);
     }
     ReleaseDC(nullptr, screen);
     if (!hwnd_) return;

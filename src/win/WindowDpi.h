@@ -32,7 +32,7 @@ class WindowDpi {
     // Lays every control out again at a new DPI, in the font decided at it (the old font is
     // freed once no control uses it), and gives the window its icons at that DPI's sizes.
     void Change(HWND window, int dpi);
-    // Gives the window its icons at this DPI's sizes, where they differ from the class's.
+    // Gives the window its icons at this DPI's sizes, in place of the class's.
     void SetIcons(HWND window);
     // The window is gone: its controls and icons are forgotten.
     void Clear();

@@ -9,6 +9,7 @@
 #include "frmAbout.h"
 #include "frmMain.h"
 #include "win/DialogFont.h"
+#include "win/SystemLibrary.h"
 
 #include <gtest/gtest.h>
 
@@ -223,9 +224,8 @@ void ExpectAtDpi(HWND window, const TwipsRect* layout, size_t count, int dpi,
     DeleteObject(decided);
     EXPECT_EQ(shown.font.lfHeight, expected.lfHeight);
     EXPECT_STREQ(shown.font.lfFaceName, expected.lfFaceName);
-    using ForDpi = int(WINAPI*)(int, UINT);
-    const auto metric = reinterpret_cast<ForDpi>(reinterpret_cast<void (*)()>(
-        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+    const auto metric =
+        ProcOf<int(WINAPI*)(int, UINT)>(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi");
     EXPECT_EQ(shown.smallIcon,
               metric ? metric(SM_CXSMICON, static_cast<UINT>(dpi)) : GetSystemMetrics(SM_CXSMICON));
 }
@@ -242,9 +242,8 @@ void Walk(HWND window, const TwipsRect* layout, size_t count, int from,
 }
 
 int DpiGivenTo(HWND window) {
-    using ForWindow = UINT(WINAPI*)(HWND);
-    const auto given = reinterpret_cast<ForWindow>(reinterpret_cast<void (*)()>(
-        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    const auto given =
+        ProcOf<UINT(WINAPI*)(HWND)>(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow");
     return given ? static_cast<int>(given(window)) : ScreenDpi();
 }
 
