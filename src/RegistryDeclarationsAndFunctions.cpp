@@ -25,9 +25,9 @@ DWORD StoredBytes(HKEY key, const std::wstring& name) {
                : 0;
 }
 
-// The value as the system stores it, read wide, cut at its first NUL; empty if unreadable.
-std::wstring StoredWide(HKEY key, const std::wstring& name) {
-    const DWORD size = StoredBytes(key, name);
+// The value as the system stores it (`size` bytes, as StoredBytes gave), read wide, cut at its
+// first NUL; empty if unreadable.
+std::wstring StoredWide(HKEY key, const std::wstring& name, DWORD size) {
     if (size == 0 || size > MaxWideBytes) return {};
     std::wstring text(size / sizeof(wchar_t) + 1, L'\0');
     DWORD filled = size;
@@ -76,7 +76,8 @@ std::wstring GetRegistryString(HKEY root, const std::wstring& subKey, const std:
     RegKey key;
     if (RegOpenKeyA(root, path->c_str(), key.put()) != ERROR_SUCCESS) return defaultText;
     const std::wstring wideName = FromAnsi(*name);
-    if (StoredBytes(key.get(), wideName) > MaxWideBytes) return defaultText;
+    const DWORD storedBytes = StoredBytes(key.get(), wideName);
+    if (storedBytes > MaxWideBytes) return defaultText;
 
     DWORD type = 0;
     DWORD size = 0;
@@ -99,7 +100,7 @@ std::wstring GetRegistryString(HKEY root, const std::wstring& subKey, const std:
     if (text.size() > MaxRegistryText) return defaultText;
     // A stored text the code page cannot hold comes back with look-alikes or '?' in it; shown
     // and written back, that would silently replace the name. Then give it as it is stored.
-    const std::wstring stored = StoredWide(key.get(), wideName);
+    const std::wstring stored = StoredWide(key.get(), wideName, storedBytes);
     return stored.empty() || stored == text ? text : stored;
 }
 

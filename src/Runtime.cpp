@@ -46,11 +46,6 @@ void operator delete[](void* p, std::size_t) noexcept {
 // these; its own versions build exception objects, which would bring in most of the library.
 // None can be met without exceptions: sizes end as running out of memory does, the rest as the
 // program fault they are.
-// A pure virtual function called while its object is built or destroyed: a program fault.
-extern "C" void __cxa_pure_virtual() {
-    EndProgram(ERROR_INVALID_FUNCTION);
-}
-
 namespace std {
 void __throw_bad_alloc() {
     EndProgram(ERROR_NOT_ENOUGH_MEMORY);
@@ -68,4 +63,9 @@ void __throw_out_of_range_fmt(const char*, ...) {
     EndProgram(ERROR_INVALID_PARAMETER);
 }
 } // namespace std
+
+// A pure virtual function called while its object is built or destroyed: a program fault.
+extern "C" void __cxa_pure_virtual() {
+    EndProgram(ERROR_INVALID_FUNCTION);
+}
 #endif
