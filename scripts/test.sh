@@ -4,14 +4,13 @@
 #   x86_64      the x86_64 build, 64-bit prefix; it also reads the i686 release's file (headers,
 #               imports, version stamp, manifest), which needs no 32-bit code;
 #   i686-wow64  the i686 release, 64-bit prefix: a 32-bit process under WOW64, as most users run it;
-#   i686-win32  the i686 release, 32-bit prefix: plain 32-bit Windows;
-#   i686-core   only where neither of the two can run: the i686 core tests in Wine's WoW64 mode.
-# scripts/i686-check.sh decides which i686 runs this machine can do, by starting a 32-bit probe
-# as each run would. A run it cannot do is named in a NOTE near the end; anything else that
-# stops a run fails the command. Exits 0 only if every run that was possible passed.
+#   i686-win32  the i686 release, 32-bit prefix: plain 32-bit Windows.
+# scripts/i686-check.sh decides whether this machine can do the i686 runs, by starting a 32-bit
+# probe as each run would. A run it cannot do is named in a NOTE near the end; anything else
+# that stops a run fails the command. Exits 0 only if every run that was possible passed.
 # Extra arguments go to every run's ctest and narrow it (e.g. -R Registry, -E Release): a run
-# they leave no test of is named in a NOTE, not failed. QUILLMERE_AS_IF=no-32bit or wow64-only
-# walks the lesser paths on a machine that runs 32-bit code.
+# they leave no test of is named in a NOTE, not failed. QUILLMERE_AS_IF=no-32bit walks the path
+# of a machine that runs no 32-bit code on one that does.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh" test
@@ -28,25 +27,20 @@ cleanup() {
 trap cleanup EXIT
 
 status=0
-not_run=() cannot=0 filtered=()
-for run in x86_64 i686-wow64 i686-win32 i686-core; do
-    # The WoW64-mode core run stands in only where neither run with windows can run here.
-    [ "$run" != i686-core ] || [ $cannot -eq 2 ] || continue
+not_run=() filtered=()
+for run in x86_64 i686-wow64 i686-win32; do
     # Each run names its build, prefix, loader and the mode its processes must run in; the test
     # programs read the mode and fail if the process is not in it.
-    arch=win64 loader=$WINE64 dllpath= select=()
+    arch=win64 loader=$WINE64
     case $run in
     x86_64) build=x86_64 mode=x64 ;;
     i686-wow64) build=i686 mode=wow64 loader=$WINE32 ;;
     i686-win32) build=i686 mode=win32 loader=$WINE32 arch=win32 ;;
-    i686-core) build=i686 mode=wow64 dllpath="$root/build/i686/wine-dlls" select=(-L core) ;;
     esac
     dir="$root/build/$build"
     export WINEPREFIX="$dir/wineprefix-$run" WINEARCH=$arch WINE_LOADER=$WINE64
     [ "$arch" = win64 ] || WINE_LOADER=$WINE32
     export QUILLMERE_WINEPREFIX=$WINEPREFIX QUILLMERE_WINE=$loader QUILLMERE_RUN_MODE=$mode
-    export QUILLMERE_WINEDLLPATH=$dllpath
-    if [ -n "$dllpath" ]; then export WINEDLLPATH=$dllpath; else unset WINEDLLPATH; fi
     export QUILLMERE_TEST_OUTPUT="$dir/test-output-$run"
     echo "== $run: the $build build's tests, $arch prefix, mode $mode"
     prefixes+=("$WINEPREFIX")
@@ -61,7 +55,7 @@ for run in x86_64 i686-wow64 i686-win32 i686-core; do
             stop_wine
             if [ $rc -eq 77 ] && [ -n "$why" ]; then
                 echo "== $run: not run, this machine cannot: $why"
-                not_run+=("$run ($why)") cannot=$((cannot + 1))
+                not_run+=("$run ($why)")
             else
                 echo "FAILED: the $run run could not start: $why"
                 status=1
@@ -72,7 +66,7 @@ for run in x86_64 i686-wow64 i686-win32 i686-core; do
     # The user's arguments narrow the run's own selection. A run they leave no test of is said
     # so; with no arguments, a run without tests fails.
     if [ $# -gt 0 ]; then
-        listed=$(ctest --test-dir "$dir" -N "${select[@]}" "$@") || {
+        listed=$(ctest --test-dir "$dir" -N "$@") || {
             echo "FAILED: the $run run's tests could not be listed with: $*"
             status=1 && stop_wine && continue
         }
@@ -81,7 +75,7 @@ for run in x86_64 i686-wow64 i686-win32 i686-core; do
             filtered+=("$run") && stop_wine && continue
         fi
     fi
-    ctest --test-dir "$dir" --output-on-failure --no-tests=error --timeout 600 "${select[@]}" "$@" ||
+    ctest --test-dir "$dir" --output-on-failure --no-tests=error --timeout 600 "$@" ||
         status=$?
     stop_wine
 done
