@@ -1,11 +1,19 @@
 #include "Module1.h"
 
+#include "AppInfo.h"
 #include "frmMain.h"
 #include "win/DllSearch.h"
 
+#include <string>
+
 namespace {
+
 frmMain mainForm;
-}
+
+const wchar_t NoMainWindow[] =
+    L"Quillmere could not open its window. Close some programs, then start Quillmere again.";
+
+} // namespace
 
 void Main() {
     mainForm.Show();
@@ -14,8 +22,15 @@ void Main() {
 int RunProgram(HMODULE kernel32) {
     if (!RestrictDllSearch(kernel32)) {
         ReportMissingDllSearchUpdate();
-        return 1;
+        return ExitNeedsDllSearchUpdate;
     }
     Main();
+    // Windows can refuse a window (its desktop heap or the session's handles used up, a hook):
+    // without one, nothing would ever end the message loop. Shown by the system, where it can.
+    if (Form::LoadedForms().empty()) {
+        MessageBoxW(nullptr, NoMainWindow, std::wstring(AppTitle).c_str(),
+                    MB_OK | MB_ICONERROR | MB_SERVICE_NOTIFICATION);
+        return ExitNoMainWindow;
+    }
     return Form::RunMessageLoop();
 }

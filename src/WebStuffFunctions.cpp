@@ -32,9 +32,10 @@ bool Launch(const std::wstring& target) {
     return ShellLaunchSucceeded(reinterpret_cast<INT_PTR>(result));
 }
 
-void ShowFailure(const wchar_t* text) {
-    // Owned by the active window (the About window), so it is modal to it.
-    MessageBoxW(GetActiveWindow(), text, std::wstring(AppTitle).c_str(), MB_OK | MB_ICONERROR);
+void ShowFailure(HWND owner, const wchar_t* text) {
+    // Modal to the requesting window even when another program is in front, as it is when a
+    // screen reader's default action asks: then this thread has no active window.
+    MessageBoxW(owner, text, std::wstring(AppTitle).c_str(), MB_OK | MB_ICONERROR);
 }
 
 } // namespace
@@ -47,10 +48,10 @@ std::wstring FeedbackMailLink(const std::wstring& address) {
     return L"mailto:" + address + L"?subject=Fenwarden: " + std::wstring(AppTitle);
 }
 
-void OpenWebPage(const std::wstring& target) {
-    if (!Launch(target)) ShowFailure(WebFailure);
+void OpenWebPage(const std::wstring& target, HWND owner) {
+    if (!Launch(target)) ShowFailure(owner, WebFailure);
 }
 
-void SendFeedbackMail(const std::wstring& address) {
-    if (!Launch(FeedbackMailLink(address))) ShowFailure(MailFailure);
+void SendFeedbackMail(const std::wstring& address, HWND owner) {
+    if (!Launch(FeedbackMailLink(address))) ShowFailure(owner, MailFailure);
 }

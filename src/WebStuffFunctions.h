@@ -1,13 +1,16 @@
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 
 // Opens a web address (or any document) with the shell's default handler; a refusal is shown
-// in an error message box.
-void OpenWebPage(const std::wstring& target);
+// in an error message box, modal to `owner` (the window the request came from).
+void OpenWebPage(const std::wstring& target, HWND owner = nullptr);
 
-// Opens a new mail to address, with the feedback subject, in the default mail client.
-void SendFeedbackMail(const std::wstring& address);
+// Opens a new mail to address, with the feedback subject, in the default mail client; a refusal
+// is shown as OpenWebPage shows it.
+void SendFeedbackMail(const std::wstring& address, HWND owner = nullptr);
 
 // "mailto:" + address + "?subject=Fenwarden: " + title, nothing escaped.
 std::wstring FeedbackMailLink(const std::wstring& address);

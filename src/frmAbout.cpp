@@ -120,11 +120,11 @@ void frmAbout::cmdOK_Click() {
 }
 
 void frmAbout::Label4_Click() {
-    SendFeedbackMail(std::wstring(FeedbackAddress));
+    SendFeedbackMail(std::wstring(FeedbackAddress), hwnd());
 }
 
 void frmAbout::Label5_Click() {
-    OpenWebPage(std::wstring(WebSiteAddress));
+    OpenWebPage(std::wstring(WebSiteAddress), hwnd());
 }
 
 Ink frmAbout::LabelInk(HWND label) const {

@@ -11,7 +11,9 @@
 #include <oleacc.h>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
+#include <thread>
 
 namespace {
 
@@ -116,6 +118,38 @@ size_t MostMessageBoxes(const std::function<void()>& start, const std::function<
     return state.most;
 }
 
+// A window of another thread in front, as another program's would be: this thread then has no
+// active window.
+class WindowInFront {
+  public:
+    WindowInFront() : thread_([this] { Run(); }) {
+        WaitUntil([&] { return window_.load() != nullptr; });
+    }
+    WindowInFront(const WindowInFront&) = delete;
+    WindowInFront& operator=(const WindowInFront&) = delete;
+    ~WindowInFront() {
+        PostMessageW(window_, WM_CLOSE, 0, 0);
+        thread_.join();
+    }
+
+  private:
+    void Run() {
+        const HWND window = CreateWindowExW(0, L"STATIC", L"in front", WS_POPUP | WS_VISIBLE, 0, 0,
+                                            200, 100, nullptr, nullptr, nullptr, nullptr);
+        SetForegroundWindow(window);
+        window_ = window;
+        MSG msg;
+        while (IsWindow(window) && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            if (msg.message == WM_CLOSE && msg.hwnd == window)
+                DestroyWindow(window);
+            else
+                DispatchMessageW(&msg);
+        }
+    }
+    std::atomic<HWND> window_{nullptr};
+    std::thread thread_;
+};
+
 class ContactLines : public InProcess {
   protected:
     void SetUp() override {
@@ -203,9 +237,15 @@ TEST_F(ContactLines, ShowTheFocusOnlyWithKeyboardCues) {
     SetWindowLongPtrW(mail, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(linkProc));
 }
 
-// The default action opens the line as a click does: once; not while a failure message is up;
-// and once the window is gone, the object says it is no longer connected.
+// The default action opens the line as a click does: once; not while a failure message is up,
+// which is modal to the About window though another program is in front, as it may be when a
+// screen reader asks; and once the window is gone, the object says it is no longer connected.
 TEST_F(ContactLines, DefaultActionOpensTheLineAsAClickDoes) {
+    const WindowInFront other;
+    ASSERT_TRUE(WaitUntil([] {
+        Pump();
+        return GetActiveWindow() == nullptr;
+    })) << "no other window came in front";
     LaunchHandlers launches;
     launches.Handle(L"mailto", WindowsPath(LAUNCH_RECORDER_EXE));
     launches.Handle(L"https", L"C:\\no\\such\\browser.exe");
@@ -220,12 +260,18 @@ TEST_F(ContactLines, DefaultActionOpensTheLineAsAClickDoes) {
     EXPECT_TRUE(launches.Launched(1500).empty()) << "opened more than once";
 
     HRESULT webWhileUp = S_OK, mailWhileUp = S_OK;
+    HWND owner = nullptr;
+    BOOL aboutEnabled = TRUE;
     const size_t boxes =
         MostMessageBoxes([&] { EXPECT_EQ(webLink->accDoDefaultAction(Self()), S_OK); },
                          [&] {
+                             owner = GetWindow(MessageBoxesOfThisThread().at(0), GW_OWNER);
+                             aboutEnabled = IsWindowEnabled(about.hwnd());
                              webWhileUp = webLink->accDoDefaultAction(Self());
                              mailWhileUp = mailLink->accDoDefaultAction(Self());
                          });
+    EXPECT_EQ(owner, about.hwnd()) << "the failure message is not modal to the About window";
+    EXPECT_FALSE(aboutEnabled);
     EXPECT_EQ(boxes, 1u) << "a second failure message stacked on the first";
     EXPECT_TRUE(FAILED(webWhileUp));
     EXPECT_TRUE(FAILED(mailWhileUp));
