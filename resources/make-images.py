@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Turns icon.txt and hand.txt into quillmere.ico and hand.cur (run after editing either)."""
+"""Turns icon*.txt and hand.txt into quillmere.ico and hand.cur (run after editing any of them)."""
 import os
 import struct
 
@@ -10,9 +10,9 @@ PALETTE = [  # the standard 16 colours, as (r, g, b)
     (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255)]
 
 
-def read_art(name):
+def read_art(name, size):
     rows = [l.rstrip("\n") for l in open(os.path.join(HERE, name)) if not l.startswith(";")]
-    assert len(rows) == 32 and all(len(r) == 32 for r in rows), name
+    assert len(rows) == size and all(len(r) == size for r in rows), name
     return rows
 
 
@@ -32,23 +32,33 @@ def packed_rows(rows, bits, pixel):
 
 
 def image(rows, bits, palette, pixel):
-    header = struct.pack("<IiiHHIIiiII", 40, 32, 64, 1, bits, 0, 0, 0, 0, len(palette), 0)
+    size = len(rows)
+    header = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, bits, 0, 0, 0, 0, len(palette), 0)
     colours = b"".join(struct.pack("BBBB", b, g, r, 0) for r, g, b in palette)
     mask = packed_rows(rows, 1, lambda ch: 1 if ch == "." else 0)
     return header + colours + packed_rows(rows, bits, pixel) + mask
 
 
-def write(name, kind, entry_fields, data):
+def write(name, kind, images):
+    """images: (size, the directory entry's four fields after width and height, data)."""
+    offset = 6 + 16 * len(images)
     with open(os.path.join(HERE, name), "wb") as f:
-        f.write(struct.pack("<HHH", 0, kind, 1))
-        f.write(struct.pack("<BBBBHHII", 32, 32, *entry_fields, len(data), 22))
-        f.write(data)
+        f.write(struct.pack("<HHH", 0, kind, len(images)))
+        for size, fields, data in images:
+            f.write(struct.pack("<BBBBHHII", size, size, *fields, len(data), offset))
+            offset += len(data)
+        for _, _, data in images:
+            f.write(data)
 
 
-icon = read_art("icon.txt")
-write("quillmere.ico", 1, (16, 0, 1, 4),
-      image(icon, 4, PALETTE, lambda ch: 0 if ch == "." else int(ch, 16)))
-hand = read_art("hand.txt")
+# 32 x 32 first, the size of the design; the larger ones for higher DPIs, each drawn for its
+# size, so that none is scaled.
+write("quillmere.ico", 1, [
+    (size, (16, 0, 1, 4), image(read_art(name, size), 4, PALETTE,
+                                lambda ch: 0 if ch == "." else int(ch, 16)))
+    for size, name in ((32, "icon.txt"), (40, "icon-40.txt"), (48, "icon-48.txt"),
+                       (64, "icon-64.txt"))])
 # The hot spot takes the planes and bit-count fields of a cursor directory entry.
-write("hand.cur", 2, (2, 0, 5, 0),
-      image(hand, 1, [(0, 0, 0), (255, 255, 255)], lambda ch: 1 if ch == "o" else 0))
+write("hand.cur", 2, [(32, (2, 0, 5, 0), image(read_art("hand.txt", 32), 1,
+                                               [(0, 0, 0), (255, 255, 255)],
+                                               lambda ch: 1 if ch == "o" else 0))])

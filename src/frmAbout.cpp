@@ -8,6 +8,7 @@
 #include "win/Handles.h"
 #include "win/LinkLabel.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -89,11 +90,6 @@ void frmAbout::CreateControls() {
     MakeLink(Label5);
 }
 
-// Sized to the picture: the 32 x 32 icon inside a two-pixel sunken border.
-void frmAbout::FitControls() {
-    SetWindowPos(picIcon, nullptr, 0, 0, 32 + 4, 32 + 4, SWP_NOMOVE | SWP_NOZORDER);
-}
-
 void frmAbout::Form_Load() {
     const ProgramVersion v = ReadProgramVersion();
     SetWindowTextW(lblVersion, VersionText(v.major, v.minor, v.revision).c_str());
@@ -162,25 +158,34 @@ LRESULT frmAbout::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
     return Form::HandleMessage(msg, wp, lp);
 }
 
-// The etched rule: Line1(1) grey and one pixel high, Line1(0) white and two pixels high below.
+// The etched rule: Line1(1) grey and one pixel high, Line1(0) white and two pixels high below,
+// at 96 DPI; as much thicker as the DPI is higher.
 void frmAbout::DrawLine1(HDC dc) const {
     const GdiObject<HBRUSH> grey(CreateSolidBrush(RGB(128, 128, 128)));
     const GdiObject<HBRUSH> white(CreateSolidBrush(RGB(255, 255, 255)));
     const RECT line1 = {TwipsToPixelsX(225), TwipsToPixelsY(2190), TwipsToPixelsX(5280),
-                        TwipsToPixelsY(2190) + 1};
+                        TwipsToPixelsY(2190) + MulDiv(1, Dpi(), 96)};
     const RECT line0 = {TwipsToPixelsX(240), TwipsToPixelsY(2205), TwipsToPixelsX(5280),
-                        TwipsToPixelsY(2205) + 2};
+                        TwipsToPixelsY(2205) + MulDiv(2, Dpi(), 96)};
     FillRect(dc, &line1, grey.get());
     FillRect(dc, &line0, white.get());
 }
 
+// The icon at the window's DPI (32 x 32 at 96), from the image drawn for that size, centred in
+// its box, whose sunken edge takes what the box leaves around it: two pixels at 96 DPI.
 void frmAbout::PaintIcon(const DRAWITEMSTRUCT& item) const {
     RECT box = item.rcItem;
     const GdiObject<HBRUSH> background(CreateSolidBrush(RGB(192, 192, 192)));
     FillRect(item.hDC, &box, background.get());
-    DrawEdge(item.hDC, &box, EDGE_SUNKEN, BF_RECT);
-    const HICON icon = static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, 32, 32, 0));
-    DrawIconEx(item.hDC, box.left + 2, box.top + 2, icon, 32, 32, 0, nullptr, DI_NORMAL);
-    DestroyIcon(icon);
+    const int size = MulDiv(32, Dpi(), 96);
+    const int edge = std::max(2L, std::min(box.right - box.left, box.bottom - box.top) - size) / 2;
+    // The edge's two lines, outer and inner, each as thick as half the edge.
+    for (int i = 0; i < edge; ++i) {
+        DrawEdge(item.hDC, &box, i < (edge + 1) / 2 ? BDR_SUNKENOUTER : BDR_SUNKENINNER, BF_RECT);
+        InflateRect(&box, -1, -1);
+    }
+    const IconHandle icon(static_cast<HICON>(LoadImageW(
+        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, 0)));
+    DrawIconEx(item.hDC, item.rcItem.left + edge, item.rcItem.top + edge, icon.get(), size, size, 0,
+               nullptr, DI_NORMAL);
 }

@@ -31,7 +31,6 @@ class frmAbout : public Form {
   protected:
     WindowTraits Traits() const override;
     void CreateControls() override;
-    void FitControls() override;
     void Form_Load() override;
     void OnCommand(int id, int code, HWND control) override;
     Ink LabelInk(HWND label) const override;

@@ -101,10 +101,11 @@ void Form::Load(HWND owner) {
         size = OuterSize(traits, menu != nullptr, given);
         at = CentredOn(owner, size.cx, size.cy);
         SetWindowPos(hwnd_, nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
-        scale_.SetIcons(hwnd_);
     }
     ReleaseDC(nullptr, screen);
     if (!hwnd_) return;
+    // The class's icons are the system DPI's; the window's own are its DPI's.
+    scale_.SetIcons(hwnd_);
     loadedForms.push_back(this);
     CreateControls();
     FitControls();

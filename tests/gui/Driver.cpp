@@ -266,17 +266,24 @@ std::vector<char> CapturePixels(const RECT& r, DWORD& stride) {
 
 } // namespace
 
+ScreenPixels::ScreenPixels(const RECT& onScreen)
+    : width_(onScreen.right - onScreen.left), height_(onScreen.bottom - onScreen.top),
+      rows_(CapturePixels(onScreen, stride_)) {}
+
+COLORREF ScreenPixels::At(int x, int y) const {
+    const auto* p = reinterpret_cast<const BYTE*>(
+        &rows_[static_cast<size_t>(height_ - 1 - y) * stride_ + static_cast<size_t>(x) * 3]);
+    return RGB(p[2], p[1], p[0]);
+}
+
 std::set<COLORREF> ColoursOn(HWND window) {
     RECT r;
     GetWindowRect(window, &r);
-    DWORD stride = 0;
-    const std::vector<char> pixels = CapturePixels(r, stride);
+    const ScreenPixels shown(r);
     std::set<COLORREF> colours;
-    for (size_t row = 0; row * stride < pixels.size(); ++row)
-        for (LONG x = 0; x < r.right - r.left; ++x) {
-            const auto* p = reinterpret_cast<const BYTE*>(&pixels[row * stride + x * 3]);
-            colours.insert(RGB(p[2], p[1], p[0]));
-        }
+    for (int y = 0; y < shown.Height(); ++y)
+        for (int x = 0; x < shown.Width(); ++x)
+            colours.insert(shown.At(x, y));
     return colours;
 }
 

@@ -71,6 +71,20 @@ std::wstring ProgramPath();
 // Saves a screenshot of a window (frame included) into the test output folder as BMP.
 void SaveScreenshot(HWND window, const std::wstring& name);
 
+// What the screen shows in a rectangle (given in screen coordinates), pixel by pixel.
+class ScreenPixels {
+  public:
+    explicit ScreenPixels(const RECT& onScreen);
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    COLORREF At(int x, int y) const; // from the rectangle's top left corner
+
+  private:
+    int width_, height_;
+    DWORD stride_ = 0;
+    std::vector<char> rows_; // bottom row first, 24-bit BGR
+};
+
 // Every colour a window shows on the screen.
 std::set<COLORREF> ColoursOn(HWND window);
 

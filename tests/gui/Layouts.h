@@ -18,6 +18,7 @@ inline const TwipsRect MainLayout[] = {
 
 inline const TwipsRect AboutLayout[] = {
     {IDOK, 3600, 2520, 1467, 345},
+    {frmAbout::IdIcon, 240, 240, 540, 540},
     {frmAbout::IdVersion, 1050, 780, 4092, 225},
     {frmAbout::IdTitle, 1050, 240, 4092, 480},
     {frmAbout::IdDescription, 1050, 1125, 4095, 1050},

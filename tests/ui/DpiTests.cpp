@@ -8,6 +8,7 @@
 #include "Module1.h"
 #include "frmAbout.h"
 #include "frmMain.h"
+#include "resource.h"
 #include "win/DialogFont.h"
 #include "win/SystemLibrary.h"
 
@@ -79,6 +80,86 @@ void Pump() {
     }
 }
 
+int MetricAt(int index, int dpi) {
+    const auto metric =
+        ProcOf<int(WINAPI*)(int, UINT)>(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi");
+    return metric ? metric(index, static_cast<UINT>(dpi)) : GetSystemMetrics(index);
+}
+
+// The width of the window's own icon (ICON_BIG or ICON_SMALL); 0 where it has none.
+int IconWidth(HWND window, WPARAM which) {
+    ICONINFO info{};
+    const auto icon = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, which, 0));
+    if (!icon || !GetIconInfo(icon, &info)) return 0;
+    BITMAP mask{};
+    GetObjectW(info.hbmMask, sizeof mask, &mask);
+    DeleteObject(info.hbmMask);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    return mask.bmWidth;
+}
+
+void ExpectIconsAt(HWND window, int dpi) {
+    EXPECT_EQ(IconWidth(window, ICON_BIG), MetricAt(SM_CXICON, dpi)) << Text(window);
+    EXPECT_EQ(IconWidth(window, ICON_SMALL), MetricAt(SM_CXSMICON, dpi)) << Text(window);
+}
+
+// The About window's art at its DPI, read off the screen: the icon box's sunken edge and the
+// etched rule's two lines as many times thicker as the DPI is (2, and 1 and 2 pixels at 96),
+// and in the box the icon at 32 pixels a 96 DPI, as the program's image of that size draws.
+void ExpectAboutArtAt(HWND about, int dpi) {
+    RECT box;
+    GetWindowRect(GetDlgItem(about, frmAbout::IdIcon), &box);
+    const ScreenPixels shown(box);
+    const COLORREF grey = RGB(192, 192, 192);
+    int edge = 0;
+    while (edge < shown.Width() && shown.At(edge, shown.Height() / 2) != grey)
+        ++edge;
+    EXPECT_EQ(edge, 2 * dpi / 96) << "the icon box's edge";
+
+    const int size = MulDiv(32, dpi, 96);
+    const HDC screen = GetDC(nullptr);
+    const HDC drawn = CreateCompatibleDC(screen);
+    const HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
+    const HGDIOBJ old = SelectObject(drawn, bitmap);
+    const RECT all = {0, 0, size, size};
+    const HBRUSH background = CreateSolidBrush(grey);
+    FillRect(drawn, &all, background);
+    const auto icon = static_cast<HICON>(LoadImageW(
+        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, 0));
+    DrawIconEx(drawn, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+    const auto iconAt = [&](int left, int top) {
+        for (int y = 0; y < size; ++y)
+            for (int x = 0; x < size; ++x)
+                if (shown.At(left + x, top + y) != GetPixel(drawn, x, y)) return false;
+        return true;
+    };
+    bool found = false;
+    for (int top = 0; !found && top + size <= shown.Height(); ++top)
+        for (int left = 0; !found && left + size <= shown.Width(); ++left)
+            found = iconAt(left, top);
+    EXPECT_TRUE(found) << "no " << size << "-pixel icon in the box";
+    DestroyIcon(icon);
+    DeleteObject(background);
+    SelectObject(drawn, old);
+    DeleteObject(bitmap);
+    DeleteDC(drawn);
+    ReleaseDC(nullptr, screen);
+
+    // One column down from the description to the contact lines.
+    POINT origin{0, 0};
+    ClientToScreen(about, &origin);
+    const int x = origin.x + Px(2000, dpi);
+    const RECT column = {x, origin.y + Px(2175, dpi), x + 1, origin.y + Px(2280, dpi)};
+    const ScreenPixels rule(column);
+    int greyRows = 0, whiteRows = 0;
+    for (int y = 0; y < rule.Height(); ++y) {
+        greyRows += rule.At(0, y) == RGB(128, 128, 128);
+        whiteRows += rule.At(0, y) == RGB(255, 255, 255);
+    }
+    EXPECT_EQ(greyRows, MulDiv(1, dpi, 96)) << "the rule's grey line";
+    EXPECT_EQ(whiteRows, MulDiv(2, dpi, 96)) << "the rule's white line";
+}
+
 TEST(AtThisDpi, ControlsSitAtTheirTwipsAndEveryTextIsWhole) {
     const int dpi = ScreenDpi();
     if (const char* expected = std::getenv("QUILLMERE_EXPECTED_DPI")) {
@@ -88,6 +169,7 @@ TEST(AtThisDpi, ControlsSitAtTheirTwipsAndEveryTextIsWhole) {
     const HWND main = FindWindowW(L"QuillmereMain", nullptr);
     ASSERT_NE(main, nullptr);
     ExpectLaidOut(main, MainLayout, std::size(MainLayout), dpi);
+    ExpectIconsAt(main, dpi);
     const std::wstring suffix = L"-" + std::to_wstring(dpi) + L"dpi";
     Pump();
     SaveScreenshot(main, L"main-window" + suffix);
@@ -101,9 +183,11 @@ TEST(AtThisDpi, ControlsSitAtTheirTwipsAndEveryTextIsWhole) {
     GetClientRect(about.hwnd(), &client);
     EXPECT_NEAR(client.right, Px(5460, dpi), 1);
     EXPECT_NEAR(client.bottom, Px(3120, dpi), 1);
+    ExpectIconsAt(about.hwnd(), dpi);
 
     Sleep(200);
     Pump();
+    ExpectAboutArtAt(about.hwnd(), dpi);
     SaveScreenshot(about.hwnd(), L"about-window" + suffix);
 
     PostMessageW(main, WM_CLOSE, 0, 0);
@@ -163,15 +247,7 @@ Shown ShownOf(HWND window, const TwipsRect* layout, size_t count) {
         EXPECT_EQ(SendMessageW(GetDlgItem(window, layout[i].id), WM_GETFONT, 0, 0),
                   reinterpret_cast<LRESULT>(font))
             << "not every control has the window's font";
-    ICONINFO info{};
-    const auto icon = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_SMALL, 0));
-    if (icon && GetIconInfo(icon, &info)) {
-        BITMAP mask{};
-        GetObjectW(info.hbmMask, sizeof mask, &mask);
-        shown.smallIcon = mask.bmWidth;
-        DeleteObject(info.hbmMask);
-        if (info.hbmColor) DeleteObject(info.hbmColor);
-    }
+    shown.smallIcon = IconWidth(window, ICON_SMALL);
     return shown;
 }
 
@@ -224,10 +300,8 @@ void ExpectAtDpi(HWND window, const TwipsRect* layout, size_t count, int dpi,
     DeleteObject(decided);
     EXPECT_EQ(shown.font.lfHeight, expected.lfHeight);
     EXPECT_STREQ(shown.font.lfFaceName, expected.lfFaceName);
-    const auto metric =
-        ProcOf<int(WINAPI*)(int, UINT)>(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi");
-    EXPECT_EQ(shown.smallIcon,
-              metric ? metric(SM_CXSMICON, static_cast<UINT>(dpi)) : GetSystemMetrics(SM_CXSMICON));
+    EXPECT_EQ(shown.smallIcon, MetricAt(SM_CXSMICON, dpi));
+    if (ClassOf(window) == L"QuillmereAbout") ExpectAboutArtAt(window, dpi);
 }
 
 // Moves a window from screen to screen, as Windows tells it: laid out at each DPI in turn.

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 std::wstring MenuText(HMENU menu, UINT position) {
@@ -43,17 +45,23 @@ TEST_F(InProcess, UnloadingTheMainWindowUnloadsTheOthers) {
     EXPECT_FALSE(IsWindow(main));
 }
 
-TEST(Resources, IconIsOne32By32SixteenColourImage) {
+// The designed 32 x 32 image first, and one drawn for each larger size the windows ask for at
+// 120, 144 and 192 DPI, so that none is scaled; all of them in the design's 16 colours.
+TEST(Resources, IconHoldsTheDesigned32By32ImageAndOnesForHigherDpis) {
     const HMODULE self = GetModuleHandleW(nullptr);
     const HRSRC group = FindResourceW(self, MAKEINTRESOURCEW(IDI_APP), RT_GROUP_ICON);
     ASSERT_NE(group, nullptr);
     const auto* dir = static_cast<const BYTE*>(LockResource(LoadResource(self, group)));
-    ASSERT_EQ(dir[4] | dir[5] << 8, 1); // one image
-    const BYTE* entry = dir + 6;
-    EXPECT_EQ(entry[0], 32);                // width
-    EXPECT_EQ(entry[1], 32);                // height
-    EXPECT_EQ(entry[2], 16);                // colours
-    EXPECT_EQ(entry[6] | entry[7] << 8, 4); // bits per pixel
+    const int count = dir[4] | dir[5] << 8;
+    std::vector<int> sizes;
+    for (int i = 0; i < count; ++i) {
+        const BYTE* entry = dir + 6 + 14 * i;
+        EXPECT_EQ(entry[0], entry[1]);          // square
+        EXPECT_EQ(entry[2], 16);                // colours
+        EXPECT_EQ(entry[6] | entry[7] << 8, 4); // bits per pixel
+        sizes.push_back(entry[0]);
+    }
+    EXPECT_EQ(sizes, (std::vector<int>{32, 40, 48, 64}));
 }
 
 TEST(Resources, HandCursorIsTwoColourWithHotSpotAtTheFingertip) {
