@@ -183,4 +183,17 @@ TEST(ScreenSaverListing, HundredThousandFilesListInLinearTime) {
     EXPECT_LT(tLarge, 20.0);
 }
 
+// Past the cap, exactly the first 32,767 screen savers in listing order.
+TEST(ScreenSaverListing, AFolderPastTheCapGivesItsFirstNames) {
+    const std::wstring folder = L"C:\\quillmere-listing\\cap";
+    Names expected;
+    for (const auto& name : RawListing(folder))
+        if (name != L"." && name != L"..") expected.push_back(name);
+    ASSERT_GT(expected.size(), MaxScreenSaverNames) << "folders not made";
+    expected.resize(MaxScreenSaverNames);
+    const Names listed = ListScreenSaverFilesIn(folder);
+    EXPECT_EQ(listed.size(), MaxScreenSaverNames);
+    EXPECT_TRUE(listed == expected) << "not the first names in listing order";
+}
+
 } // namespace

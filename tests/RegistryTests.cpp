@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace {
 
 const std::wstring Scratch = L"Software\\QuillmereTest";
@@ -108,6 +110,26 @@ TEST_F(RegistryStrings, TextsUpToTheReadLimitReadWholeLargerValuesGiveTheDefault
     // Not read at all, though its text ends early: a value cannot be read in part.
     PutAnsiBytes(L"Padded", std::string("a\0", 2) + std::string(1 << 20, 'x'));
     EXPECT_EQ(Get(L"Padded"), L"<default>");
+}
+
+// On a multi-byte ANSI code page (932, or UTF-8 as Windows 10 offers it) a character can take
+// two or three bytes in the ANSI calls: a name at the read limit still reads whole. The test
+// command runs this in a process on code page 932 (QUILLMERE_EXPECTED_ACP).
+class MultiByteCodePage : public RegistryStrings {};
+
+TEST_F(MultiByteCodePage, TextsUpToTheReadLimitReadWhole) {
+    if (const char* expected = std::getenv("QUILLMERE_EXPECTED_ACP")) {
+        ASSERT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected)))
+            << "the locale was not taken up";
+    }
+    CPINFO info{};
+    ASSERT_TRUE(GetCPInfo(CP_ACP, &info));
+    if (info.MaxCharSize < 2) GTEST_SKIP() << "code page " << GetACP() << " is single-byte";
+    const std::wstring longest(MaxRegistryText, L'\u3042'); // two bytes each in 932
+    EXPECT_TRUE(SetRegistryString(HKEY_CURRENT_USER, Scratch, L"Longest", longest));
+    const std::wstring read = Get(L"Longest");
+    EXPECT_TRUE(read == longest) << "read as " << read.size() << " characters"
+                                 << (read == L"<default>" ? ", the default" : "");
 }
 
 TEST_F(RegistryStrings, DeleteRemovesOnlyThatValue) {
