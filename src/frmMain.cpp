@@ -136,9 +136,7 @@ void frmMain::Form_Load() {
 
 void frmMain::Form_Unload(std::int16_t& cancel) {
     (void)cancel; // never set: closing always goes through
-    const auto& forms = LoadedForms();
-    for (size_t i = forms.size(); i-- > 1;)
-        if (i < forms.size()) forms[i]->Unload();
+    UnloadAllBut(*this);
 }
 
 void frmMain::OnCommand(int id, int code, HWND) {

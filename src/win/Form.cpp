@@ -2,6 +2,7 @@
 
 #include "resource.h"
 #include "win/Handles.h"
+#include "win/Placement.h"
 
 #include <algorithm>
 
@@ -13,35 +14,6 @@ std::vector<Form*> loadedForms;
 // programs that require Windows 10.
 constexpr UINT GetDpiScaledSize = 0x02E4;
 
-// Where a window of this size stands centred over another window, kept within the work area of
-// that window's monitor; without one, centred on the primary monitor's work area.
-POINT CentredOn(HWND reference, int width, int height) {
-    RECT area;
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-    RECT ref = area;
-    if (reference) {
-        MONITORINFO monitor{};
-        monitor.cbSize = sizeof monitor;
-        if (GetMonitorInfoW(MonitorFromWindow(reference, MONITOR_DEFAULTTONEAREST), &monitor))
-            area = monitor.rcWork;
-        GetWindowRect(reference, &ref);
-    }
-    const int x = ref.left + ((ref.right - ref.left) - width) / 2;
-    const int y = ref.top + ((ref.bottom - ref.top) - height) / 2;
-    return {std::max<LONG>(area.left, std::min<LONG>(x, area.right - width)),
-            std::max<LONG>(area.top, std::min<LONG>(y, area.bottom - height))};
-}
-
-SystemInks CurrentSystemInks() {
-    return {GetSysColor(COLOR_BTNTEXT), GetSysColor(COLOR_HOTLIGHT)};
-}
-
-bool HighContrastOn() {
-    HIGHCONTRASTW contrast{sizeof contrast, 0, nullptr};
-    return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
-           (contrast.dwFlags & HCF_HIGHCONTRASTON);
-}
-
 } // namespace
 
 Form::~Form() {
@@ -50,6 +22,12 @@ Form::~Form() {
 
 const std::vector<Form*>& Form::LoadedForms() {
     return loadedForms;
+}
+
+void Form::UnloadAllBut(const Form& keep) {
+    // An unload can unload others in turn: the list is read afresh each time.
+    for (size_t i = loadedForms.size(); i-- > 0;)
+        if (i < loadedForms.size() && loadedForms[i] != &keep) loadedForms[i]->Unload();
 }
 
 Form* Form::FromWindow(HWND hwnd) {
@@ -115,7 +93,7 @@ void Form::Load(HWND owner) {
 // The outer size at a DPI: the client size with this system's frame around it, at least the
 // designed outer size.
 SIZE Form::OuterSize(const WindowTraits& traits, bool menu, int dpi) const {
-    const auto px = [dpi](int twips) { return MulDiv(twips, dpi, 1440); };
+    const auto px = [dpi](int twips) { return WindowDpi::TwipsToPixels(twips, dpi); };
     const RECT frame = scale_.Frame(dpi, px(traits.clientWidth), px(traits.clientHeight),
                                     traits.style, menu, traits.exStyle);
     return {std::max<LONG>(frame.right - frame.left, px(traits.outerWidth)),
@@ -145,19 +123,7 @@ void Form::ShowModal(Form& owner) {
     modalOwner_ = owner.hwnd();
     EnableWindow(modalOwner_, FALSE);
     Show();
-    MSG msg;
-    while (hwnd_) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got == -1) break;
-        if (got == 0) { // leave the quit for the outer loop
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        if (!PreTranslate(msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
+    Pump(this);
     if (hwnd_) Unload();
 }
 
@@ -181,15 +147,24 @@ void Form::Unload() {
 }
 
 int Form::RunMessageLoop() {
+    return Pump(nullptr);
+}
+
+int Form::Pump(const Form* modal) {
     MSG msg;
-    BOOL got;
-    while ((got = GetMessageW(&msg, nullptr, 0, 0)) != 0 && got != -1) {
+    while (!modal || modal->hwnd_) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == -1) return 1;
+        if (got == 0) {
+            if (modal) PostQuitMessage(static_cast<int>(msg.wParam));
+            return static_cast<int>(msg.wParam);
+        }
         if (!PreTranslate(msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
     }
-    return got == 0 ? static_cast<int>(msg.wParam) : 1;
+    return 0;
 }
 
 // Tab, arrows, Enter, Esc and access keys, as a dialog box handles them.
@@ -264,31 +239,10 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_CTLCOLORSTATIC: {
         const HDC dc = reinterpret_cast<HDC>(wp);
-        SetTextColor(dc, InkColour(LabelInk(reinterpret_cast<HWND>(lp)), HighContrastOn(),
-                                   CurrentSystemInks()));
+        SetTextColor(dc, CurrentInkColour(LabelInk(reinterpret_cast<HWND>(lp))));
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
     }
     return DefWindowProcW(hwnd_, msg, wp, lp);
-}
-
-COLORREF InkColour(Ink ink, bool highContrast, const SystemInks& system) {
-    switch (ink) {
-    case Ink::Black:
-        return highContrast ? system.text : RGB(0, 0, 0);
-    case Ink::Link:
-        return highContrast ? system.link : RGB(0, 0, 255);
-    case Ink::System:
-        break;
-    }
-    return system.text;
-}
-
-std::wstring WindowText(HWND hwnd) {
-    const int length = GetWindowTextLengthW(hwnd);
-    if (length <= 0) return {};
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), length + 1)));
-    return text;
 }

@@ -1,24 +1,13 @@
 #pragma once
 
+#include "win/LabelInk.h"
 #include "win/WindowDpi.h"
+#include "win/WindowText.h"
 
 #include <windows.h>
 
 #include <cstdint>
-#include <string>
 #include <vector>
-
-// Label text colours: the system's text colour for dialog surfaces, or a colour of the design.
-enum class Ink { System, Black, Link };
-
-struct SystemInks {
-    COLORREF text; // COLOR_BTNTEXT
-    COLORREF link; // COLOR_HOTLIGHT
-};
-
-// The colour of an ink. In high contrast the design's black becomes the system's text colour
-// and its link blue the system's link colour, so that no text fades into the scheme.
-COLORREF InkColour(Ink ink, bool highContrast, const SystemInks& system);
 
 // A top-level window with the life cycle the program's two windows need: load (create and run
 // Form_Load), show, modal show over an owner, and unload (run Form_Unload and destroy). The
@@ -40,6 +29,8 @@ class Form {
     void Unload();
 
     static const std::vector<Form*>& LoadedForms();
+    // Unloads every loaded form but `keep`, the newest first.
+    static void UnloadAllBut(const Form& keep);
     // Runs the program's message loop until the last form is unloaded.
     static int RunMessageLoop();
 
@@ -85,6 +76,9 @@ class Form {
 
   private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    // Runs messages until WM_QUIT, or until `modal` is unloaded (a quit on the way is left for
+    // the program's loop). Returns the quit's exit code.
+    static int Pump(const Form* modal);
     static bool PreTranslate(MSG& msg);
     static void RegisterClassOnce(const wchar_t* className);
     SIZE OuterSize(const WindowTraits& traits, bool menu, int dpi) const;
@@ -95,5 +89,3 @@ class Form {
     HWND lastFocus_ = nullptr;
     WindowDpi scale_;
 };
-
-std::wstring WindowText(HWND hwnd);

@@ -1,8 +1,8 @@
 #include "win/LinkLabel.h"
 
-#include "win/Form.h"
 #include "win/Handles.h"
 #include "win/LinkAccessible.h"
+#include "win/WindowText.h"
 
 #include <algorithm>
 

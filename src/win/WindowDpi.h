@@ -18,8 +18,11 @@ class WindowDpi {
     // The DPI that Windows gives a window; `fallback` where windows have none of their own.
     static int OfWindow(HWND window, int fallback);
 
+    // Twips (1/1440 inch) as pixels at a DPI, rounded.
+    static int TwipsToPixels(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
+
     int dpi() const { return dpi_; }
-    int Px(int twips) const { return MulDiv(twips, dpi_, 1440); }
+    int Px(int twips) const { return TwipsToPixels(twips, dpi_); }
     HFONT font() const { return font_.get(); }
 
     // Takes a DPI and the dialog font decided for it, through a DC of the screen.
