@@ -22,17 +22,39 @@ std::wstring VersionString(const std::vector<BYTE>& info, const wchar_t* name) {
 class ProgramFile : public testing::TestWithParam<ShippedExe> {
   protected:
     std::wstring ExePath() const { return WindowsPath(GetParam().path); }
+    // The version stamp; empty if it cannot be read.
+    std::vector<BYTE> VersionInfo() const {
+        const std::wstring exe = ExePath();
+        std::vector<BYTE> info(GetFileVersionInfoSizeW(exe.c_str(), nullptr));
+        if (info.empty() ||
+            !GetFileVersionInfoW(exe.c_str(), 0, static_cast<DWORD>(info.size()), info.data()))
+            info.clear();
+        return info;
+    }
+    static const VS_FIXEDFILEINFO* Fixed(const std::vector<BYTE>& info) {
+        void* fixed = nullptr;
+        UINT length = 0;
+        return info.empty() || !VerQueryValueW(info.data(), L"\\", &fixed, &length)
+                   ? nullptr
+                   : static_cast<const VS_FIXEDFILEINFO*>(fixed);
+    }
+    std::string Manifest() const {
+        const HMODULE exe = LoadLibraryExW(ExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        const HRSRC found =
+            exe ? FindResourceW(exe, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)) : nullptr;
+        std::string manifest;
+        if (found)
+            manifest.assign(static_cast<const char*>(LockResource(LoadResource(exe, found))),
+                            SizeofResource(exe, found));
+        if (exe) FreeLibrary(exe);
+        return manifest;
+    }
 };
 
 TEST_P(ProgramFile, CarriesItsVersionStamp) {
-    const std::wstring exe = ExePath();
-    const DWORD size = GetFileVersionInfoSizeW(exe.c_str(), nullptr);
-    ASSERT_GT(size, 0u);
-    std::vector<BYTE> info(size);
-    ASSERT_TRUE(GetFileVersionInfoW(exe.c_str(), 0, size, info.data()));
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    const std::vector<BYTE> info = VersionInfo();
+    const VS_FIXEDFILEINFO* fixed = Fixed(info);
+    ASSERT_NE(fixed, nullptr);
     EXPECT_EQ(fixed->dwFileVersionMS, static_cast<DWORD>(MAKELONG(2, 1)));
     EXPECT_EQ(fixed->dwFileVersionLS, 0u);
     EXPECT_EQ(fixed->dwProductVersionMS, static_cast<DWORD>(MAKELONG(2, 1)));
@@ -43,13 +65,21 @@ TEST_P(ProgramFile, CarriesItsVersionStamp) {
               L"Allows you to change the screen saver for the Welcome Screen");
 }
 
+// Both made from resources/resource.h when the build is configured.
+TEST_P(ProgramFile, ManifestNamesTheVersionOfTheStamp) {
+    const VS_FIXEDFILEINFO* fixed = Fixed(VersionInfo());
+    ASSERT_NE(fixed, nullptr);
+    const std::string stamp = std::to_string(HIWORD(fixed->dwFileVersionMS)) + "." +
+                              std::to_string(LOWORD(fixed->dwFileVersionMS)) + "." +
+                              std::to_string(HIWORD(fixed->dwFileVersionLS)) + "." +
+                              std::to_string(LOWORD(fixed->dwFileVersionLS));
+    EXPECT_NE(Manifest().find("name=\"Quillmere\" version=\"" + stamp + "\""), std::string::npos)
+        << "the manifest's assemblyIdentity does not say " << stamp;
+}
+
 TEST_P(ProgramFile, ManifestAsksForCommonControlsPerMonitorDpiElevationAndWindows7) {
-    const HMODULE exe = LoadLibraryExW(ExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    ASSERT_NE(exe, nullptr);
-    const HRSRC found = FindResourceW(exe, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
-    ASSERT_NE(found, nullptr);
-    const std::string manifest(static_cast<const char*>(LockResource(LoadResource(exe, found))),
-                               SizeofResource(exe, found));
+    const std::string manifest = Manifest();
+    ASSERT_FALSE(manifest.empty());
     EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
               std::string::npos);
     // Per-monitor v2 where Windows has it, system aware before; never per-monitor v1, under
@@ -64,6 +94,7 @@ TEST_P(ProgramFile, ManifestAsksForCommonControlsPerMonitorDpiElevationAndWindow
     // Supported systems: Windows 7 and later, not Vista.
     EXPECT_NE(manifest.find("{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"), std::string::npos);
     EXPECT_EQ(manifest.find("{e2011457-1546-43c5-a5fe-008deee3d3f0}"), std::string::npos);
+    const HMODULE exe = LoadLibraryExW(ExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     EXPECT_NE(FindResourceW(exe, MAKEINTRESOURCEW(1), RT_GROUP_ICON), nullptr);
     FreeLibrary(exe);
 }
