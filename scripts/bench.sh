@@ -8,8 +8,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/deps.sh" bench
-"$root/scripts/build.sh" i686 >/dev/null
-"$root/scripts/build.sh" x86_64 >/dev/null
+"$root/scripts/build.sh" i686 Quillmere bench_programs >/dev/null
+"$root/scripts/build.sh" x86_64 Quillmere bench_programs >/dev/null
 build="$root/build/x86_64"
 
 export WINEPREFIX="$build/bench-prefix"

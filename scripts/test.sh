@@ -9,13 +9,29 @@
 # probe as each run would. A run it cannot do is named in a NOTE near the end; anything else
 # that stops a run fails the command. Exits 0 only if every run that was possible passed.
 # Extra arguments go to every run's ctest and narrow it (e.g. -R Registry, -E Release): a run
-# they leave no test of is named in a NOTE, not failed. QUILLMERE_AS_IF=no-32bit walks the path
-# of a machine that runs no 32-bit code on one that does.
+# they leave no test of is named in a NOTE, not failed. --run NAME, first, does that run alone
+# and builds only what it needs. QUILLMERE_AS_IF=no-32bit walks the path of a machine that runs
+# no 32-bit code on one that does.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+runs=(x86_64 i686-wow64 i686-win32)
+if [ "${1:-}" = --run ]; then
+    case ${2:-} in
+    x86_64 | i686-wow64 | i686-win32) runs=("$2") ;;
+    *) echo "usage: test.sh [--run x86_64|i686-wow64|i686-win32] [ctest arguments]" >&2; exit 2 ;;
+    esac
+    shift 2
+fi
 "$root/scripts/deps.sh" test
-"$root/scripts/build.sh" x86_64
-"$root/scripts/build.sh" i686
+case ${runs[*]} in
+x86_64) # and the i686 release's file, which it reads
+    "$root/scripts/build.sh" x86_64
+    "$root/scripts/build.sh" i686 Quillmere ;;
+i686-*) "$root/scripts/build.sh" i686 ;;
+*)
+    "$root/scripts/build.sh" x86_64
+    "$root/scripts/build.sh" i686 ;;
+esac
 
 . "$root/scripts/wine-env.sh"
 start_xvfb
@@ -28,7 +44,7 @@ trap cleanup EXIT
 
 status=0
 not_run=() filtered=()
-for run in x86_64 i686-wow64 i686-win32; do
+for run in "${runs[@]}"; do
     # Each run names its build, prefix, loader and the mode its processes must run in; the test
     # programs read the mode and fail if the process is not in it.
     arch=win64 loader=$WINE64
