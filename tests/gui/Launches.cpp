@@ -57,8 +57,13 @@ std::vector<std::wstring> LaunchHandlers::Launched(DWORD timeoutMs) {
     };
     std::vector<std::wstring> lines;
     if (!WaitUntil(read, timeoutMs)) return lines;
-    // Consumed for certain: a record left behind would pass for the next launch.
-    WaitUntil([] { return DeleteFileW(Record) || GetLastError() == ERROR_FILE_NOT_FOUND; });
+    // Consumed for certain: a record left behind would pass for the next launch. A delete while
+    // the recorder still holds the file only marks it, and it can still be read till it goes.
+    WaitUntil([] {
+        DeleteFileW(Record);
+        return GetFileAttributesW(Record) == INVALID_FILE_ATTRIBUTES &&
+               GetLastError() == ERROR_FILE_NOT_FOUND;
+    });
     for (size_t start = 0, end; (end = text.find(L'\n', start)) != std::wstring::npos;
          start = end + 1)
         lines.push_back(text.substr(start, end - start));
