@@ -135,3 +135,9 @@ ValueBackup::~ValueBackup() {
     else
         RegDeleteKeyValueW(root_, path_.c_str(), name_.c_str());
 }
+
+void ResetDesktopKey() {
+    RegDeleteKeyValueW(HKEY_USERS, DesktopKey.c_str(), L"SCRNSAVE.EXE");
+    PutString(HKEY_USERS, DesktopKey, L"ScreenSaveActive", L"0");
+    PutString(HKEY_USERS, DesktopKey, L"ScreenSaveTimeout", L"42");
+}

@@ -26,6 +26,11 @@ RawValue SzValue(const std::wstring& text);
 // Every value of a key; empty when the key cannot be opened.
 KeySnapshot SnapshotKey(HKEY root, const std::wstring& path);
 
+// The logon desktop key of the test prefix, under HKEY_USERS.
+inline const std::wstring DesktopKey = L".DEFAULT\\Control Panel\\Desktop";
+// The state each test that uses the key starts from: no screen saver, inactive, 42 seconds.
+void ResetDesktopKey();
+
 void PutRaw(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type,
             const void* data, DWORD bytes);
 void PutString(HKEY root, const std::wstring& path, const std::wstring& name,

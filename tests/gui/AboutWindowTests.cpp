@@ -26,21 +26,12 @@ class AboutWindow : public GuiTest {
         return launches->Launched(timeoutMs);
     }
     HWND Open() {
-        app->OpenAbout();
-        HWND about = app->WaitForWindow(L"QuillmereAbout");
+        HWND about = app->OpenAboutAndWait();
         EXPECT_NE(about, nullptr) << "the About window did not open";
-        if (about) WaitUntil([&] { return app->Focus() == GetDlgItem(about, IDOK); }, 2000);
         return about;
     }
     bool Closed() {
         return WaitUntil([&] { return !app->FindWindowOf(L"QuillmereAbout"); });
-    }
-    void ExpectAt(HWND about, int id, int left, int top, int width, int height) {
-        const RECT r = RectInClient(GetDlgItem(about, id), about);
-        EXPECT_NEAR(r.left, PxX(left), 1) << id;
-        EXPECT_NEAR(r.top, PxY(top), 1) << id;
-        EXPECT_NEAR(r.right - r.left, PxX(width), 1) << id;
-        EXPECT_NEAR(r.bottom - r.top, PxY(height), 1) << id;
     }
     std::unique_ptr<LaunchHandlers> launches;
 };
@@ -64,7 +55,7 @@ TEST_F(AboutWindow, ShowsTitleVersionDescriptionAndContactsModally) {
     EXPECT_NEAR(self.top + self.bottom, owner.top + owner.bottom, 3);
 
     for (const TwipsRect& t : AboutLayout)
-        ExpectAt(about, t.id, t.left, t.top, t.width, t.height);
+        ExpectAtTwips(about, t);
     const RECT icon = RectInClient(GetDlgItem(about, frmAbout::IdIcon), about);
 
     EXPECT_EQ(Text(GetDlgItem(about, IDOK)), L"OK");

@@ -13,9 +13,7 @@ const COLORREF SchemeText = RGB(128, 0, 0);
 class Conventions : public GuiTest {
   protected:
     HWND OpenAbout() {
-        app->OpenAbout();
-        HWND about = app->WaitForWindow(L"QuillmereAbout");
-        if (about) WaitUntil([&] { return app->Focus() == GetDlgItem(about, IDOK); }, 2000);
+        HWND about = app->OpenAboutAndWait();
         app->Settle();
         return about;
     }

@@ -235,6 +235,13 @@ void RunningApp::OpenAbout() const {
     PostMessageW(main_, WM_COMMAND, MAKEWPARAM(frmMain::IdHelpAbout, 0), 0);
 }
 
+HWND RunningApp::OpenAboutAndWait() const {
+    OpenAbout();
+    HWND about = WaitForWindow(L"QuillmereAbout");
+    if (about) WaitUntil([&] { return Focus() == GetDlgItem(about, IDOK); }, 2000);
+    return about;
+}
+
 void RunningApp::Key(HWND target, UINT vk, int repeats) const {
     PostMessageW(target, WM_KEYDOWN, vk, 1);
     for (int i = 0; i < repeats; ++i)

@@ -51,6 +51,9 @@ class RunningApp {
     void ReplaceText(int id, const std::wstring& text) const; // the field's text replaced
     void Press(HWND button) const;                            // a click, without waiting for it
     void OpenAbout() const;
+    // Help > About, and the window once it is ready for the user (OK has the focus); null if
+    // it did not open.
+    HWND OpenAboutAndWait() const;
     // A key pressed and released; held, it repeats as the keyboard repeats it.
     void Key(HWND target, UINT vk, int repeats = 0) const;
 

@@ -13,9 +13,7 @@ void GuiTest::SetUp() {
     // A test stopped half-way (a timeout, say) may have left the key locked.
     SetKeyDacl(HKEY_USERS, DesktopKey, AllowAllSddl);
     backup = std::make_unique<KeyBackup>(HKEY_USERS, DesktopKey);
-    RegDeleteKeyValueW(HKEY_USERS, DesktopKey.c_str(), L"SCRNSAVE.EXE");
-    SetValue(L"ScreenSaveActive", L"0");
-    SetValue(L"ScreenSaveTimeout", L"42");
+    ResetDesktopKey();
 }
 
 void GuiTest::TearDown() {

@@ -9,8 +9,6 @@
 #include <functional>
 #include <memory>
 
-inline const std::wstring DesktopKey = L".DEFAULT\\Control Panel\\Desktop";
-
 // Screen savers planted in the prefix's system folder for the length of one test, with the
 // logon desktop key saved before and put back after.
 class GuiTest : public ::testing::Test {

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "Driver.h"
 #include "frmAbout.h"
 #include "frmMain.h"
+
+#include <gtest/gtest.h>
 
 #include <windows.h>
 
@@ -28,3 +31,16 @@ inline const TwipsRect AboutLayout[] = {
     {frmAbout::IdLabel4, 1080, 2280, 2295, 255},
     {frmAbout::IdLabel5, 1080, 2520, 2055, 255},
 };
+
+// The control of `window` that the entry names, where its twips put it at that DPI (the
+// screen's by default), to the pixel.
+inline void ExpectAtTwips(HWND window, const TwipsRect& t, int dpi = 0) {
+    const auto px = [dpi](int twips) { return dpi ? MulDiv(twips, dpi, 1440) : PxX(twips); };
+    const HWND control = GetDlgItem(window, t.id);
+    const RECT r = RectInClient(control, window);
+    SCOPED_TRACE(Text(control) + L" (" + std::to_wstring(t.id) + L")");
+    EXPECT_NEAR(r.left, px(t.left), 1);
+    EXPECT_NEAR(r.top, px(t.top), 1);
+    EXPECT_NEAR(r.right - r.left, px(t.width), 1);
+    EXPECT_NEAR(r.bottom - r.top, px(t.height), 1);
+}

@@ -20,13 +20,6 @@ class MainWindow : public GuiTest {
         app->Press(Apply());
         ASSERT_TRUE(WaitUntil([&] { return !ApplyEnabled(); })) << "Apply did not finish";
     }
-    void ExpectAt(HWND control, int left, int top, int width, int height) {
-        const RECT r = RectInClient(control, app->main());
-        EXPECT_NEAR(r.left, PxX(left), 1) << Text(control);
-        EXPECT_NEAR(r.top, PxY(top), 1) << Text(control);
-        EXPECT_NEAR(r.right - r.left, PxX(width), 1) << Text(control);
-        EXPECT_NEAR(r.bottom - r.top, PxY(height), 1) << Text(control);
-    }
 };
 
 TEST_F(MainWindow, OpensWithTheDesignedLayoutAndTexts) {
@@ -46,7 +39,7 @@ TEST_F(MainWindow, OpensWithTheDesignedLayoutAndTexts) {
     EXPECT_NEAR((outer.left + outer.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 2);
 
     for (const TwipsRect& t : MainLayout)
-        ExpectAt(GetDlgItem(main, t.id), t.left, t.top, t.width, t.height);
+        ExpectAtTwips(main, t);
     for (HWND child = GetWindow(main, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         const RECT r = RectInClient(child, main);
         EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right &&

@@ -25,15 +25,6 @@ int Px(int twips, int dpi) {
     return MulDiv(twips, dpi, 1440);
 }
 
-void ExpectAtTwips(HWND window, const TwipsRect& t, int dpi) {
-    const RECT r = RectInClient(GetDlgItem(window, t.id), window);
-    SCOPED_TRACE(Text(GetDlgItem(window, t.id)));
-    EXPECT_NEAR(r.left, Px(t.left, dpi), 1);
-    EXPECT_NEAR(r.top, Px(t.top, dpi), 1);
-    EXPECT_NEAR(r.right - r.left, Px(t.width, dpi), 1);
-    EXPECT_NEAR(r.bottom - r.top, Px(t.height, dpi), 1);
-}
-
 // The text as the control draws it: wrapped at its width (a label) or on one line inside the
 // button's edges, in its own font.
 void ExpectWholeText(HWND control) {

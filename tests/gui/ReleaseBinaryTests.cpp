@@ -48,8 +48,8 @@ PeFacts ReadPe(const std::wstring& path) {
     const size_t optional = pe + 4 + sizeof(IMAGE_FILE_HEADER);
     facts.is64 = At<WORD>(file, optional) == IMAGE_NT_OPTIONAL_HDR64_MAGIC;
     IMAGE_DATA_DIRECTORY imports{}, relocations{};
-    if (facts.is64) {
-        const auto o = At<IMAGE_OPTIONAL_HEADER64>(file, optional);
+    // The same fields in either header's layout.
+    const auto take = [&](const auto& o) {
         facts.dllCharacteristics = o.DllCharacteristics;
         facts.subsystem = o.Subsystem;
         facts.osMajor = o.MajorOperatingSystemVersion;
@@ -58,17 +58,11 @@ PeFacts ReadPe(const std::wstring& path) {
         facts.subsystemMinor = o.MinorSubsystemVersion;
         imports = o.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
         relocations = o.DataDirectory[IMAGE_DIRECTORY_ENTRY_BASERELOC];
-    } else {
-        const auto o = At<IMAGE_OPTIONAL_HEADER32>(file, optional);
-        facts.dllCharacteristics = o.DllCharacteristics;
-        facts.subsystem = o.Subsystem;
-        facts.osMajor = o.MajorOperatingSystemVersion;
-        facts.osMinor = o.MinorOperatingSystemVersion;
-        facts.subsystemMajor = o.MajorSubsystemVersion;
-        facts.subsystemMinor = o.MinorSubsystemVersion;
-        imports = o.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-        relocations = o.DataDirectory[IMAGE_DIRECTORY_ENTRY_BASERELOC];
-    }
+    };
+    if (facts.is64)
+        take(At<IMAGE_OPTIONAL_HEADER64>(file, optional));
+    else
+        take(At<IMAGE_OPTIONAL_HEADER32>(file, optional));
     facts.relocationBytes = relocations.Size;
 
     std::vector<IMAGE_SECTION_HEADER> sections(header.NumberOfSections);
