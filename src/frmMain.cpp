@@ -3,6 +3,7 @@
 #include "AnsiText.h"
 #include "AppInfo.h"
 #include "settings.h"
+#include "win/WindowText.h"
 
 #include <cwctype>
 

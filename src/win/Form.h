@@ -2,7 +2,6 @@
 
 #include "win/LabelInk.h"
 #include "win/WindowDpi.h"
-#include "win/WindowText.h"
 
 #include <windows.h>
 

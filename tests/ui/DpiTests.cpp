@@ -10,6 +10,7 @@
 #include "frmMain.h"
 #include "resource.h"
 #include "win/DialogFont.h"
+#include "win/Handles.h"
 #include "win/SystemLibrary.h"
 
 #include <gtest/gtest.h>
@@ -107,17 +108,23 @@ void ExpectAboutArtAt(HWND about, int dpi) {
         ++edge;
     EXPECT_EQ(edge, 2 * dpi / 96) << "the icon box's edge";
 
+    // The program's image of that size, drawn on the box's grey.
     const int size = MulDiv(32, dpi, 96);
     const HDC screen = GetDC(nullptr);
-    const HDC drawn = CreateCompatibleDC(screen);
-    const HBITMAP bitmap = CreateCompatibleBitmap(screen, size, size);
-    const HGDIOBJ old = SelectObject(drawn, bitmap);
+    struct DeleteDc {
+        void operator()(HDC dc) const { DeleteDC(dc); }
+    };
+    const Owned<HDC, DeleteDc> memory(CreateCompatibleDC(screen));
+    const HDC drawn = memory.get();
+    const GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen, size, size));
+    ReleaseDC(nullptr, screen);
+    const SelectInDc into(drawn, bitmap.get());
     const RECT all = {0, 0, size, size};
-    const HBRUSH background = CreateSolidBrush(grey);
-    FillRect(drawn, &all, background);
-    const auto icon = static_cast<HICON>(LoadImageW(
-        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, 0));
-    DrawIconEx(drawn, 0, 0, icon, size, size, 0, nullptr, DI_NORMAL);
+    const GdiObject<HBRUSH> background(CreateSolidBrush(grey));
+    FillRect(drawn, &all, background.get());
+    const IconHandle icon(static_cast<HICON>(LoadImageW(
+        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, 0)));
+    DrawIconEx(drawn, 0, 0, icon.get(), size, size, 0, nullptr, DI_NORMAL);
     const auto iconAt = [&](int left, int top) {
         for (int y = 0; y < size; ++y)
             for (int x = 0; x < size; ++x)
@@ -129,12 +136,6 @@ void ExpectAboutArtAt(HWND about, int dpi) {
         for (int left = 0; !found && left + size <= shown.Width(); ++left)
             found = iconAt(left, top);
     EXPECT_TRUE(found) << "no " << size << "-pixel icon in the box";
-    DestroyIcon(icon);
-    DeleteObject(background);
-    SelectObject(drawn, old);
-    DeleteObject(bitmap);
-    DeleteDC(drawn);
-    ReleaseDC(nullptr, screen);
 
     // One column down from the description to the contact lines.
     POINT origin{0, 0};
