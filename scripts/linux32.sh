@@ -12,7 +12,7 @@ loader=${QUILLMERE_LOADER:-/lib/ld-linux.so.2}
 fail() { echo "$*"; exit 2; }
 [ -e "$loader" ] || fail "no 32-bit loader ($loader; package libc6-i386)"
 out=$(${QUILLMERE_KERNEL:+"$QUILLMERE_KERNEL"} "$loader" --version 2>&1 >/dev/null </dev/null) && exit 0
-out=$(tr -s '\r\n' '  ' <<<"$out" | cut -c1-300)
+out=$(tr -s '\r\n' '  ' <<<"$out" | cut -c1-300) && out=${out% }
 [[ $out == *"Exec format error"* ]] || fail "the 32-bit loader failed (${out:-no message})"
 
 # Refused by the kernel. That says something of this machine only if the file is an i386 ELF
@@ -24,5 +24,5 @@ header=$(od -An -tx1 -N20 "$loader" 2>/dev/null | tr -d ' \n')
 sum=$(md5sum <"$loader" | cut -d' ' -f1)
 grep -hs '/ld-linux\.so\.2$' /var/lib/dpkg/info/*.md5sums | grep -q "^$sum " ||
     fail "the kernel refused $loader, which is not the loader a package installed (damaged?)"
-echo "the kernel does not run 32-bit programs ($out)"
+echo "the kernel does not run 32-bit programs: it refused the loader $loader (Exec format error)"
 exit 77
