@@ -71,7 +71,8 @@ for run in "${runs[@]}"; do
             stop_wine
             if [ $rc -eq 77 ] && [ -n "$why" ]; then
                 echo "== $run: not run, this machine cannot: $why"
-                not_run+=("$run") && not_run_why=$why
+                not_run+=("$run")
+                not_run_why=$why
             else
                 echo "FAILED: the $run run could not start: $why"
                 status=1
@@ -106,7 +107,7 @@ if [ ${#not_run[@]} -gt 0 ]; then
     # What stops them is this machine's, the same for both runs: said once.
     note=$(printf ' and %s' "${not_run[@]}")
     note="${note:5} ($not_run_why)"
-    [ "${runs[0]}" != x86_64 ] ||
+    [[ " ${runs[*]} " != *" x86_64 "* ]] ||
         note+=". The i686 release's file was still checked (size, headers, imports, version stamp, manifest) in the x86_64 run"
     echo "NOTE: not run on this machine: $note."
 fi
