@@ -24,5 +24,5 @@ header=$(od -An -tx1 -N20 "$loader" 2>/dev/null | tr -d ' \n')
 sum=$(md5sum <"$loader" | cut -d' ' -f1)
 grep -hs '/ld-linux\.so\.2$' /var/lib/dpkg/info/*.md5sums | grep -q "^$sum " ||
     fail "the kernel refused $loader, which is not the loader a package installed (damaged?)"
-echo "the kernel does not run 32-bit programs: it refused the loader $loader (Exec format error)"
+echo "the kernel does not run 32-bit programs: it refused the loader $loader with \"Exec format error\""
 exit 77
