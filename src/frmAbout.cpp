@@ -116,11 +116,27 @@ void frmAbout::cmdOK_Click() {
 }
 
 void frmAbout::Label4_Click() {
-    SendFeedbackMail(std::wstring(FeedbackAddress), hwnd());
+    LaunchOnce([](HWND self) { SendFeedbackMail(std::wstring(FeedbackAddress), self); });
 }
 
 void frmAbout::Label5_Click() {
-    OpenWebPage(std::wstring(WebSiteAddress), hwnd());
+    LaunchOnce([](HWND self) { OpenWebPage(std::wstring(WebSiteAddress), self); });
+}
+
+// One launch at a time. Asking the desktop shell pumps this thread's messages, and so does the
+// failure message: a click, key or screen reader's default action made before the shell has
+// answered does nothing, whether it is handled during the launch or queued until after. Under
+// the failure message the window is disabled and takes none. (A request sent from another
+// thread carries no time of its own.)
+void frmAbout::LaunchOnce(void (*launch)(HWND self)) {
+    const DWORD madeAt = static_cast<DWORD>(GetMessageTime());
+    if (launching_ || !IsWindowEnabled(hwnd())) return;
+    if (answered_ && !InSendMessage() && static_cast<LONG>(madeAt - *answered_) <= 0) return;
+    launching_ = true;
+    answered_.reset();
+    launch(hwnd());
+    if (!answered_) answered_ = GetTickCount();
+    launching_ = false;
 }
 
 Ink frmAbout::LabelInk(HWND label) const {
@@ -141,6 +157,10 @@ LRESULT frmAbout::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     }
+    case WM_ENABLE:
+        // Disabled during a launch: the shell has answered, and its failure message is up.
+        if (launching_ && !wp && !answered_) answered_ = GetTickCount();
+        break;
     case WM_DRAWITEM:
         if (wp == IdIcon) {
             PaintIcon(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));

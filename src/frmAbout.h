@@ -2,6 +2,7 @@
 
 #include "win/Form.h"
 
+#include <optional>
 #include <string>
 
 // "Version 1.2.0" from the three version numbers.
@@ -40,6 +41,7 @@ class frmAbout : public Form {
     void cmdOK_Click();
     void Label4_Click();
     void Label5_Click();
+    void LaunchOnce(void (*launch)(HWND self));
     void DrawLine1(HDC dc) const;
     void PaintIcon(const DRAWITEMSTRUCT& item) const;
 
@@ -50,4 +52,6 @@ class frmAbout : public Form {
     HWND lblDescription = nullptr;
     HWND Label4 = nullptr;
     HWND Label5 = nullptr;
+    bool launching_ = false;
+    std::optional<DWORD> answered_; // the tick count when the shell last answered
 };

@@ -46,6 +46,7 @@ template <class T, class Free> class Owned {
         if (h_) Free{}(h_);
     }
     T get() const { return h_; }
+    T* put() { return &h_; }
     void swap(Owned& other) { std::swap(h_, other.h_); }
 
   private:
@@ -59,9 +60,37 @@ struct DestroyIconHandle {
     void operator()(HICON h) const { DestroyIcon(h); }
 };
 
-// A GDI object (pen, brush, font), and an icon loaded at a size of our choosing.
+struct CloseKernelHandle {
+    void operator()(HANDLE h) const { CloseHandle(h); }
+};
+
+// A GDI object (pen, brush, font), an icon loaded at a size of our choosing, and a kernel
+// object (a token, a process).
 template <class T> using GdiObject = Owned<T, DeleteGdiObject>;
 using IconHandle = Owned<HICON, DestroyIconHandle>;
+using KernelHandle = Owned<HANDLE, CloseKernelHandle>;
+
+// A COM interface, released when it goes out of scope.
+template <class T> class ComPtr {
+  public:
+    ComPtr() = default;
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ~ComPtr() {
+        if (p_) p_->Release();
+    }
+    T* get() const { return p_; }
+    T* operator->() const { return p_; }
+    T** put() { return &p_; }
+    void** put_void() { return reinterpret_cast<void**>(&p_); }
+    // This object's interface U; fails, as QueryInterface does, when it has none.
+    template <class U> HRESULT As(ComPtr<U>& out) const {
+        return p_ ? p_->QueryInterface(__uuidof(U), out.put_void()) : E_POINTER;
+    }
+
+  private:
+    T* p_ = nullptr;
+};
 
 // Selects an object into a DC for one scope and puts the old one back.
 class SelectInDc {

@@ -22,8 +22,23 @@ class AboutWindow : public GuiTest {
     void Handle(const wchar_t* scheme, const std::wstring& program) {
         launches->Handle(scheme, program);
     }
-    std::vector<std::wstring> Launched(DWORD timeoutMs = 10000) {
+    std::optional<LaunchRecord> Launched(DWORD timeoutMs = 10000) {
         return launches->Launched(timeoutMs);
+    }
+    // Clicks a contact line of an elevated program, as every program started under Wine is,
+    // and returns the launch once the desktop shell has made it.
+    std::optional<LaunchRecord> ClickForTheDesktop(HWND label) {
+        EXPECT_TRUE(DesktopAnswers()) << "no desktop shell to ask: a Wine session started on a "
+                                         "finished prefix has one";
+        Click(label);
+        const auto launched = Launched();
+        if (launched) {
+            EXPECT_EQ(launched->folder, L"C:\\");
+            EXPECT_EQ(launched->show, SW_SHOWNORMAL);
+            EXPECT_EQ(_wcsicmp(launched->parent.c_str(), L"explorer.exe"), 0)
+                << "started by " << launched->parent;
+        }
+        return launched;
     }
     HWND Open() {
         HWND about = app->OpenAboutAndWait();
@@ -115,11 +130,9 @@ TEST_F(AboutWindow, FeedbackLineOpensTheMailClientWithTheShownAddress) {
     HWND about = Open();
     ASSERT_NE(about, nullptr);
     HWND label = GetDlgItem(about, frmAbout::IdLabel4);
-    Click(label);
-    const auto launched = Launched();
-    ASSERT_EQ(launched.size(), 2u) << "the mail client was not started";
-    EXPECT_EQ(launched[0], L"mailto:" + Text(label) + L"?subject=Fenwarden: Quillmere");
-    EXPECT_EQ(launched[1], L"C:\\");
+    const auto launched = ClickForTheDesktop(label);
+    ASSERT_TRUE(launched) << "the mail client was not started";
+    EXPECT_EQ(launched->target, L"mailto:" + Text(label) + L"?subject=Fenwarden: Quillmere");
     EXPECT_TRUE(app->FindWindowOf(L"QuillmereAbout"));
     EXPECT_FALSE(app->FindWindowOf(L"#32770"));
 }
@@ -129,12 +142,32 @@ TEST_F(AboutWindow, WebLineOpensTheBrowserWithTheShownAddress) {
     HWND about = Open();
     ASSERT_NE(about, nullptr);
     HWND label = GetDlgItem(about, frmAbout::IdLabel5);
-    Click(label);
-    const auto launched = Launched();
-    ASSERT_EQ(launched.size(), 2u) << "the browser was not started";
-    EXPECT_EQ(launched[0], Text(label));
-    EXPECT_EQ(launched[1], L"C:\\");
+    const auto launched = ClickForTheDesktop(label);
+    ASSERT_TRUE(launched) << "the browser was not started";
+    EXPECT_EQ(launched->target, Text(label));
     EXPECT_TRUE(app->FindWindowOf(L"QuillmereAbout"));
+}
+
+// Not elevated (here: started with the linked Limited token), the program starts the browser
+// itself, as the shell would with the same rights.
+TEST_F(AboutWindow, AProgramThatIsNotElevatedLaunchesDirectly) {
+    Handle(L"https", WindowsPath(LAUNCH_RECORDER_EXE));
+    app.reset();
+    const HANDLE limited = LinkedLimitedToken();
+    ASSERT_NE(limited, nullptr);
+    app = std::make_unique<RunningApp>(limited);
+    CloseHandle(limited);
+    ASSERT_EQ(ElevationOf(app->process()), TokenElevationTypeLimited);
+    HWND about = Open();
+    ASSERT_NE(about, nullptr);
+    Click(GetDlgItem(about, frmAbout::IdLabel5));
+    const auto launched = Launched();
+    ASSERT_TRUE(launched) << "the browser was not started";
+    EXPECT_EQ(launched->target, WebSiteAddress);
+    EXPECT_EQ(launched->folder, L"C:\\");
+    EXPECT_EQ(launched->show, SW_SHOWNORMAL);
+    EXPECT_EQ(_wcsicmp(launched->parent.c_str(), L"Quillmere.exe"), 0)
+        << "started by " << launched->parent;
 }
 
 TEST_F(AboutWindow, RefusedLaunchesShowTheirMessageAndKeepTheWindow) {
@@ -193,10 +226,10 @@ TEST_F(AboutWindow, TabReachesTheContactLinesAndEnterOrSpaceLaunchesThem) {
     EXPECT_TRUE(WaitUntil([&] { return ColoursOn(mail) != mailAtRest; })) << "no focus shown";
     app->Key(mail, VK_RETURN, 5);
     const auto launched = Launched();
-    ASSERT_EQ(launched.size(), 2u) << "Enter launched nothing";
-    EXPECT_EQ(launched[0], L"mailto:" + Text(mail) + L"?subject=Fenwarden: Quillmere");
+    ASSERT_TRUE(launched) << "Enter launched nothing";
+    EXPECT_EQ(launched->target, L"mailto:" + Text(mail) + L"?subject=Fenwarden: Quillmere");
     typeEnterAndSpace(mail);
-    EXPECT_TRUE(Launched(1500).empty()) << "launched more than once";
+    EXPECT_FALSE(Launched(1500)) << "launched more than once";
     EXPECT_TRUE(app->FindWindowOf(L"QuillmereAbout")) << "Enter pressed OK as well";
 
     ASSERT_TRUE(tabTo(web)) << "Tab did not reach the web line";
@@ -224,7 +257,7 @@ TEST_F(AboutWindow, OnlyTheAddressLinesLaunchAnything) {
     for (int id : {frmAbout::IdLabel1, frmAbout::IdLabel2, frmAbout::IdLabel3, frmAbout::IdTitle,
                    frmAbout::IdVersion, frmAbout::IdDescription, frmAbout::IdIcon})
         Click(GetDlgItem(about, id));
-    EXPECT_TRUE(Launched(1500).empty());
+    EXPECT_FALSE(Launched(1500));
     EXPECT_FALSE(app->FindWindowOf(L"#32770"));
     EXPECT_TRUE(app->FindWindowOf(L"QuillmereAbout"));
 }

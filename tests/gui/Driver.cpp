@@ -129,13 +129,19 @@ RunningApp::RunningApp(const std::wstring& exe, const std::wstring& folder) {
     Launch(exe, folder.c_str());
 }
 
-void RunningApp::Launch(const std::wstring& exe, const wchar_t* folder) {
+RunningApp::RunningApp(HANDLE token) {
+    Launch(ProgramPath(), nullptr, token);
+}
+
+void RunningApp::Launch(const std::wstring& exe, const wchar_t* folder, HANDLE token) {
     std::wstring commandLine = L"\"" + exe + L"\"";
     STARTUPINFOW si{};
     si.cb = sizeof si;
     const auto start = [&] {
-        return CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              folder, &si, &pi_);
+        return token ? CreateProcessAsUserW(token, exe.c_str(), commandLine.data(), nullptr,
+                                            nullptr, FALSE, 0, nullptr, folder, &si, &pi_)
+                     : CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                      nullptr, folder, &si, &pi_);
     };
     // Wine answers ERROR_INTERNAL_ERROR when the new Unix process dies before its loader has
     // reported in, a rare failure of the test bed. Nothing of the exe has run then (a missing
@@ -173,6 +179,31 @@ RunningApp::~RunningApp() {
     }
     CloseHandle(pi_.hThread);
     CloseHandle(process_);
+}
+
+HANDLE LinkedLimitedToken() {
+    HANDLE own = nullptr, primary = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &own)) return nullptr;
+    TOKEN_LINKED_TOKEN linked{};
+    DWORD size = 0;
+    if (GetTokenInformation(own, TokenLinkedToken, &linked, sizeof linked, &size)) {
+        DuplicateTokenEx(linked.LinkedToken, TOKEN_ALL_ACCESS, nullptr, SecurityImpersonation,
+                         TokenPrimary, &primary);
+        CloseHandle(linked.LinkedToken);
+    }
+    CloseHandle(own);
+    return primary;
+}
+
+TOKEN_ELEVATION_TYPE ElevationOf(HANDLE process) {
+    TOKEN_ELEVATION_TYPE elevation = TokenElevationTypeDefault;
+    HANDLE token = nullptr;
+    DWORD size = 0;
+    if (OpenProcessToken(process, TOKEN_QUERY, &token)) {
+        GetTokenInformation(token, TokenElevationType, &elevation, sizeof elevation, &size);
+        CloseHandle(token);
+    }
+    return elevation;
 }
 
 HWND RunningApp::FindWindowOf(const wchar_t* className, const wchar_t* title) const {

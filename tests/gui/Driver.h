@@ -28,6 +28,8 @@ class RunningApp {
     RunningApp();
     // A copy of the program elsewhere, started in a folder of the test's choosing.
     RunningApp(const std::wstring& exe, const std::wstring& folder);
+    // Started with another primary token: another user's, or the same user's with other rights.
+    explicit RunningApp(HANDLE token);
     RunningApp(const RunningApp&) = delete;
     RunningApp& operator=(const RunningApp&) = delete;
     ~RunningApp();
@@ -58,12 +60,19 @@ class RunningApp {
     void Key(HWND target, UINT vk, int repeats = 0) const;
 
   private:
-    void Launch(const std::wstring& exe, const wchar_t* folder);
+    void Launch(const std::wstring& exe, const wchar_t* folder, HANDLE token = nullptr);
     PROCESS_INFORMATION pi_{};
     HANDLE process_ = nullptr;
     DWORD pid_ = 0;
     HWND main_ = nullptr;
 };
+
+// The Limited token linked to this process's elevated one, as a primary token that can start a
+// process (close it after); null if this process has none. Under Wine every process started
+// from Linux is elevated, with such a token linked.
+HANDLE LinkedLimitedToken();
+// A process's elevation: Full (elevated through UAC), Limited, or Default (no UAC split).
+TOKEN_ELEVATION_TYPE ElevationOf(HANDLE process);
 
 // A path of the build tree (a Linux path) as the program sees it.
 std::wstring WindowsPath(std::string unixPath);

@@ -2,6 +2,11 @@
 
 #include "Driver.h"
 
+#include <gtest/gtest.h>
+
+#include <exdisp.h>
+#include <shlobj.h>
+
 #include <algorithm>
 
 #ifndef LAUNCH_RECORDER_EXE
@@ -18,6 +23,9 @@ LaunchHandlers::LaunchHandlers() {
         saved_.push_back(std::make_unique<KeyBackup>(
             HKEY_LOCAL_MACHINE, std::wstring(L"Software\\Classes\\") + scheme));
     DeleteFileW(Record);
+    if (!DesktopAnswers(15000))
+        ADD_FAILURE() << "the desktop shell does not answer: a Wine session started on a "
+                         "finished prefix has one";
 }
 
 LaunchHandlers::~LaunchHandlers() {
@@ -38,9 +46,9 @@ void LaunchHandlers::HandleWithRecorder() {
         Handle(scheme, WindowsPath(LAUNCH_RECORDER_EXE));
 }
 
-std::vector<std::wstring> LaunchHandlers::Launched(DWORD timeoutMs) {
+std::optional<LaunchRecord> LaunchHandlers::Launched(DWORD timeoutMs) {
     // The file may still be held by the recorder's rename for a moment after it appears, so
-    // it counts only once it opens and holds both lines.
+    // it counts only once it opens and holds every line.
     std::wstring text;
     const auto read = [&] {
         HANDLE file = CreateFileW(Record, GENERIC_READ,
@@ -53,10 +61,9 @@ std::vector<std::wstring> LaunchHandlers::Launched(DWORD timeoutMs) {
                  nullptr);
         CloseHandle(file);
         text.resize(got / sizeof(wchar_t));
-        return std::count(text.begin(), text.end(), L'\n') == 2;
+        return std::count(text.begin(), text.end(), L'\n') == 4;
     };
-    std::vector<std::wstring> lines;
-    if (!WaitUntil(read, timeoutMs)) return lines;
+    if (!WaitUntil(read, timeoutMs)) return std::nullopt;
     // Consumed for certain: a record left behind would pass for the next launch. A delete while
     // the recorder still holds the file only marks it, and it can still be read till it goes.
     WaitUntil([] {
@@ -64,10 +71,39 @@ std::vector<std::wstring> LaunchHandlers::Launched(DWORD timeoutMs) {
         return GetFileAttributesW(Record) == INVALID_FILE_ATTRIBUTES &&
                GetLastError() == ERROR_FILE_NOT_FOUND;
     });
+    std::vector<std::wstring> lines;
     for (size_t start = 0, end; (end = text.find(L'\n', start)) != std::wstring::npos;
          start = end + 1)
         lines.push_back(text.substr(start, end - start));
-    return lines;
+    return LaunchRecord{lines[0], lines[1], lines[2], _wtoi(lines[3].c_str())};
+}
+
+namespace {
+bool DesktopAnswersNow() {
+    const GUID shellWindows = {
+        0x9ba05972, 0xf6a8, 0x11cf, {0xa4, 0x42, 0x00, 0xa0, 0xc9, 0x0a, 0x8f, 0x39}};
+    IShellWindows* windows = nullptr;
+    if (FAILED(CoCreateInstance(shellWindows, nullptr, CLSCTX_LOCAL_SERVER, __uuidof(IShellWindows),
+                                reinterpret_cast<void**>(&windows))))
+        return false;
+    VARIANT desktop{}, noRoot{};
+    desktop.vt = VT_I4;
+    desktop.lVal = CSIDL_DESKTOP;
+    long window = 0;
+    IDispatch* found = nullptr;
+    const bool answers = windows->FindWindowSW(&desktop, &noRoot, SWC_DESKTOP, &window,
+                                               SWFO_NEEDDISPATCH, &found) == S_OK;
+    if (found) found->Release();
+    windows->Release();
+    return answers;
+}
+} // namespace
+
+bool DesktopAnswers(DWORD timeoutMs) {
+    const bool ownApartment = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    const bool answers = WaitUntil(DesktopAnswersNow, timeoutMs);
+    if (ownApartment) CoUninitialize();
+    return answers;
 }
 
 void Click(HWND window) {

@@ -237,9 +237,10 @@ TEST_F(ContactLines, ShowTheFocusOnlyWithKeyboardCues) {
     SetWindowLongPtrW(mail, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(linkProc));
 }
 
-// The default action opens the line as a click does: once; not while a failure message is up,
-// which is modal to the About window though another program is in front, as it may be when a
-// screen reader asks; and once the window is gone, the object says it is no longer connected.
+// The default action opens the line as a click does: once, even when asked twice at once; not
+// while a failure message is up, which is modal to the About window though another program is in
+// front, as it may be when a screen reader asks; and once the window is gone, the object says
+// it is no longer connected.
 TEST_F(ContactLines, DefaultActionOpensTheLineAsAClickDoes) {
     const WindowInFront other;
     ASSERT_TRUE(WaitUntil([] {
@@ -252,30 +253,35 @@ TEST_F(ContactLines, DefaultActionOpensTheLineAsAClickDoes) {
     Accessible mailLink(mail), webLink(web);
     ASSERT_TRUE(mailLink && webLink);
 
+    // Back to back, both before the window handles the first: one launch.
+    EXPECT_EQ(mailLink->accDoDefaultAction(Self()), S_OK);
     EXPECT_EQ(mailLink->accDoDefaultAction(Self()), S_OK);
     Pump();
     const auto launched = launches.Launched();
-    ASSERT_EQ(launched.size(), 2u) << "the default action opened nothing";
-    EXPECT_EQ(launched[0], L"mailto:" + Text(mail) + L"?subject=Fenwarden: Quillmere");
-    EXPECT_TRUE(launches.Launched(1500).empty()) << "opened more than once";
+    ASSERT_TRUE(launched) << "the default action opened nothing";
+    EXPECT_EQ(launched->target, L"mailto:" + Text(mail) + L"?subject=Fenwarden: Quillmere");
+    EXPECT_FALSE(launches.Launched(1500)) << "opened more than once";
 
     HRESULT webWhileUp = S_OK, mailWhileUp = S_OK;
     HWND owner = nullptr;
     BOOL aboutEnabled = TRUE;
-    const size_t boxes =
-        MostMessageBoxes([&] { EXPECT_EQ(webLink->accDoDefaultAction(Self()), S_OK); },
-                         [&] {
-                             owner = GetWindow(MessageBoxesOfThisThread().at(0), GW_OWNER);
-                             aboutEnabled = IsWindowEnabled(about.hwnd());
-                             webWhileUp = webLink->accDoDefaultAction(Self());
-                             mailWhileUp = mailLink->accDoDefaultAction(Self());
-                         });
+    const size_t boxes = MostMessageBoxes(
+        [&] {
+            EXPECT_EQ(webLink->accDoDefaultAction(Self()), S_OK);
+            EXPECT_EQ(webLink->accDoDefaultAction(Self()), S_OK);
+        },
+        [&] {
+            owner = GetWindow(MessageBoxesOfThisThread().at(0), GW_OWNER);
+            aboutEnabled = IsWindowEnabled(about.hwnd());
+            webWhileUp = webLink->accDoDefaultAction(Self());
+            mailWhileUp = mailLink->accDoDefaultAction(Self());
+        });
     EXPECT_EQ(owner, about.hwnd()) << "the failure message is not modal to the About window";
     EXPECT_FALSE(aboutEnabled);
     EXPECT_EQ(boxes, 1u) << "a second failure message stacked on the first";
     EXPECT_TRUE(FAILED(webWhileUp));
     EXPECT_TRUE(FAILED(mailWhileUp));
-    EXPECT_TRUE(launches.Launched(1500).empty()) << "opened under the failure message";
+    EXPECT_FALSE(launches.Launched(1500)) << "opened under the failure message";
 
     about.Unload();
     for (const Accessible* gone : {&mailLink, &webLink}) {

@@ -1,6 +1,7 @@
 #include "WebStuffFunctions.h"
 #include "frmAbout.h"
 #include "frmMain.h"
+#include "win/DesktopShell.h"
 
 #include <gtest/gtest.h>
 
@@ -52,6 +53,28 @@ TEST(ShellResult, AboveThirtyTwoAsSigned32BitIsSuccess) {
     EXPECT_FALSE(ShellLaunchSucceeded(-1));
     EXPECT_FALSE(ShellLaunchSucceeded(0x80000021LL)); // negative as a 32-bit number
     EXPECT_TRUE(ShellLaunchSucceeded(0x100000021LL)); // high bits beyond 32 are not read
+}
+
+// Only a process elevated through UAC asks the desktop; the desktop's answer decides between
+// nothing, the failure message and the process's own launch.
+TEST(ShellResult, RouteByElevationAndOutcomeByDesktopAnswer) {
+    EXPECT_EQ(RouteFor(TokenElevationTypeFull), LaunchRoute::Desktop);
+    EXPECT_EQ(RouteFor(TokenElevationTypeLimited), LaunchRoute::Direct);
+    EXPECT_EQ(RouteFor(TokenElevationTypeDefault), LaunchRoute::Direct);
+    const struct {
+        HRESULT result;
+        DesktopAnswer answer;
+    } cases[] = {
+        {S_OK, DesktopAnswer::Launched},
+        {S_FALSE, DesktopAnswer::Refused},
+        {2, DesktopAnswer::Refused}, // a success that is no launch is not retried
+        {E_FAIL, DesktopAnswer::Unavailable},
+        {REGDB_E_CLASSNOTREG, DesktopAnswer::Unavailable},
+        {HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE), DesktopAnswer::Unavailable},
+        {E_NOINTERFACE, DesktopAnswer::Unavailable},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(AnswerOf(c.result), c.answer) << std::hex << c.result;
 }
 
 TEST(LabelInk, HighContrastTakesTheSystemsColoursForTheDesignedOnes) {
