@@ -30,12 +30,12 @@ std::optional<std::string> ToAnsi(std::wstring_view text) {
     return out;
 }
 
-std::wstring DecimalText(long long value) {
+std::wstring DecimalText(int value) {
     // Work in the negative range, which holds every value, the most negative one included.
-    wchar_t digits[24];
-    wchar_t* end = digits + 24;
+    wchar_t digits[12];
+    wchar_t* end = digits + 12;
     wchar_t* p = end;
-    long long n = value < 0 ? value : -value;
+    int n = value < 0 ? value : -value;
     do {
         *--p = static_cast<wchar_t>(L'0' - n % 10);
         n /= 10;

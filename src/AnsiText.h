@@ -15,4 +15,4 @@ std::wstring FromAnsi(std::string_view text);
 
 // Plain decimal digits, a minus sign only for a negative number. (The standard library's
 // conversion drags the whole printf family into the exe.)
-std::wstring DecimalText(long long value);
+std::wstring DecimalText(int value);

@@ -28,7 +28,7 @@ int RunProgram(HMODULE kernel32) {
     // Windows can refuse a window (its desktop heap or the session's handles used up, a hook):
     // without one, nothing would ever end the message loop. Shown by the system, where it can.
     if (Form::LoadedForms().empty()) {
-        MessageBoxW(nullptr, NoMainWindow, std::wstring(AppTitle).c_str(),
+        MessageBoxW(nullptr, NoMainWindow, AppTitle,
                     MB_OK | MB_ICONERROR | MB_SERVICE_NOTIFICATION);
         return ExitNoMainWindow;
     }

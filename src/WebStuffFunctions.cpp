@@ -56,8 +56,7 @@ void ShowFailure(HWND owner, const wchar_t* text) {
     // Modal to the requesting window even when another program is in front, as it is when a
     // screen reader's default action asks: then this thread has no active window. That window
     // may have been closed while the desktop was asked.
-    MessageBoxW(IsWindow(owner) ? owner : nullptr, text, std::wstring(AppTitle).c_str(),
-                MB_OK | MB_ICONERROR);
+    MessageBoxW(IsWindow(owner) ? owner : nullptr, text, AppTitle, MB_OK | MB_ICONERROR);
 }
 
 } // namespace
@@ -67,7 +66,7 @@ bool ShellLaunchSucceeded(long long shellResult) {
 }
 
 std::wstring FeedbackMailLink(const std::wstring& address) {
-    return L"mailto:" + address + L"?subject=Fenwarden: " + std::wstring(AppTitle);
+    return L"mailto:" + address + L"?subject=Fenwarden: " + AppTitle;
 }
 
 void OpenWebPage(const std::wstring& target, HWND owner) {

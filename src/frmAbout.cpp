@@ -29,8 +29,9 @@ HCURSOR HandCursor() {
 } // namespace
 
 std::wstring VersionText(unsigned major, unsigned minor, unsigned revision) {
-    return L"Version " + DecimalText(major) + L"." + DecimalText(minor) + L"." +
-           DecimalText(revision);
+    // Each is a 16-bit number in the version stamp.
+    return L"Version " + DecimalText(static_cast<int>(major)) + L"." +
+           DecimalText(static_cast<int>(minor)) + L"." + DecimalText(static_cast<int>(revision));
 }
 
 ProgramVersion ReadProgramVersion() {
@@ -58,15 +59,16 @@ void frmMain::mnuHelpAbout_Click() {
     aboutForm->ShowModal(*this);
 }
 
-Form::WindowTraits frmAbout::Traits() const {
-    return {L"QuillmereAbout",
-            L"About Quillmere",
-            WS_POPUP | WS_CAPTION | WS_SYSMENU,
-            WS_EX_DLGMODALFRAME,
-            0,
-            0,
-            5460,
-            3120};
+const Form::WindowTraits& frmAbout::Traits() const {
+    static constexpr WindowTraits traits = {L"QuillmereAbout",
+                                            L"About Quillmere",
+                                            WS_POPUP | WS_CAPTION | WS_SYSMENU,
+                                            WS_EX_DLGMODALFRAME,
+                                            0,
+                                            0,
+                                            5460,
+                                            3120};
+    return traits;
 }
 
 void frmAbout::CreateControls() {
@@ -79,12 +81,11 @@ void frmAbout::CreateControls() {
         AddControl(L"STATIC", Description, SS_LEFT, IdDescription, 1050, 1125, 4095, 1050);
     AddControl(L"STATIC", L"Feedback:", SS_LEFT, IdLabel1, 240, 2280, 855, 255);
     AddControl(L"STATIC", L"Website:", SS_LEFT, IdLabel2, 240, 2520, 735, 255);
-    AddControl(L"STATIC", std::wstring(CopyrightLine).c_str(), SS_LEFT, IdLabel3, 240, 2760, 2535,
-               255);
-    Label4 = AddControl(L"STATIC", std::wstring(FeedbackAddress).c_str(), SS_LEFT | SS_NOTIFY,
-                        IdLabel4, 1080, 2280, 2295, 255);
-    Label5 = AddControl(L"STATIC", std::wstring(WebSiteAddress).c_str(), SS_LEFT | SS_NOTIFY,
-                        IdLabel5, 1080, 2520, 2055, 255);
+    AddControl(L"STATIC", CopyrightLine, SS_LEFT, IdLabel3, 240, 2760, 2535, 255);
+    Label4 = AddControl(L"STATIC", FeedbackAddress, SS_LEFT | SS_NOTIFY, IdLabel4, 1080, 2280, 2295,
+                        255);
+    Label5 =
+        AddControl(L"STATIC", WebSiteAddress, SS_LEFT | SS_NOTIFY, IdLabel5, 1080, 2520, 2055, 255);
     // Links for the mouse, the keyboard (after OK in the tab order) and screen readers.
     MakeLink(Label4);
     MakeLink(Label5);
@@ -93,7 +94,7 @@ void frmAbout::CreateControls() {
 void frmAbout::Form_Load() {
     const ProgramVersion v = ReadProgramVersion();
     SetWindowTextW(lblVersion, VersionText(v.major, v.minor, v.revision).c_str());
-    SetWindowTextW(lblTitle, std::wstring(AppTitle).c_str());
+    SetWindowTextW(lblTitle, AppTitle);
 }
 
 void frmAbout::OnCommand(int id, int code, HWND) {

@@ -30,7 +30,7 @@ class frmAbout : public Form {
     };
 
   protected:
-    WindowTraits Traits() const override;
+    const WindowTraits& Traits() const override;
     void CreateControls() override;
     void Form_Load() override;
     void OnCommand(int id, int code, HWND control) override;

@@ -48,17 +48,17 @@ std::optional<int> TimeoutFromText(std::wstring_view text) {
     return minutes * 60;
 }
 
-Form::WindowTraits frmMain::Traits() const {
-    static const std::wstring title(AppTitle);
+const Form::WindowTraits& frmMain::Traits() const {
     // Frames differ between systems: the controls never fall outside the client area.
-    return {L"QuillmereMain",
-            title.c_str(),
-            WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
-            0,
-            4470,
-            2520,
-            4350,
-            1710};
+    static constexpr WindowTraits traits = {L"QuillmereMain",
+                                            AppTitle,
+                                            WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
+                                            0,
+                                            4470,
+                                            2520,
+                                            4350,
+                                            1710};
+    return traits;
 }
 
 HMENU frmMain::CreateMenuBar() const {
@@ -188,7 +188,7 @@ void frmMain::btnApply_Click() {
     if (!ApplyLogonChoice(choice, seconds)) {
         // Unlike a silent failure, this leaves Apply available for another try.
         const wchar_t* why = IsNoneChoice(choice) || ToAnsi(choice) ? SaveFailure : NameFailure;
-        MessageBoxW(hwnd(), why, std::wstring(AppTitle).c_str(), MB_OK | MB_ICONERROR);
+        MessageBoxW(hwnd(), why, AppTitle, MB_OK | MB_ICONERROR);
         return;
     }
     const bool hadFocus = GetFocus() == btnApply;

@@ -41,7 +41,7 @@ class frmMain : public Form {
     };
 
   protected:
-    WindowTraits Traits() const override;
+    const WindowTraits& Traits() const override;
     HMENU CreateMenuBar() const override;
     void CreateControls() override;
     void FitControls() override;

@@ -181,6 +181,6 @@ TEST(DecimalText, PlainDigitsAndASignOnlyWhenNegative) {
     EXPECT_EQ(DecimalText(600), L"600");
     EXPECT_EQ(DecimalText(-5), L"-5");
     EXPECT_EQ(DecimalText(1000000), L"1000000");
-    EXPECT_EQ(DecimalText(LLONG_MAX), L"9223372036854775807");
-    EXPECT_EQ(DecimalText(LLONG_MIN), L"-9223372036854775808");
+    EXPECT_EQ(DecimalText(INT_MAX), L"2147483647");
+    EXPECT_EQ(DecimalText(INT_MIN), L"-2147483648");
 }

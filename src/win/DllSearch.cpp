@@ -20,6 +20,6 @@ bool RestrictDllSearch(HMODULE kernel32) {
 }
 
 void ReportMissingDllSearchUpdate() {
-    MessageBoxW(nullptr, MissingDllSearchUpdate, std::wstring(AppTitle).c_str(),
+    MessageBoxW(nullptr, MissingDllSearchUpdate, AppTitle,
                 MB_OK | MB_ICONERROR | MB_SERVICE_NOTIFICATION);
 }

@@ -58,7 +58,7 @@ void Form::RegisterClassOnce(const wchar_t* className) {
 
 void Form::Load(HWND owner) {
     if (hwnd_) return;
-    const WindowTraits traits = Traits();
+    const WindowTraits& traits = Traits();
     RegisterClassOnce(traits.className);
     // Made at its size and place, centred over its owner or the screen, and with its menu bar,
     // so that it is laid out once: at its owner's DPI, or the screen's, until Windows says which

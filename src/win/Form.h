@@ -54,7 +54,8 @@ class Form {
         int outerWidth, outerHeight;
         int clientWidth, clientHeight;
     };
-    virtual WindowTraits Traits() const = 0;
+    // Fixed for the class: a constant, not made at each call.
+    virtual const WindowTraits& Traits() const = 0;
     // The menu bar, made with the window so that its frame is laid out once; none by default.
     virtual HMENU CreateMenuBar() const { return nullptr; }
     virtual void CreateControls() = 0;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -45,8 +46,9 @@ TEST_F(InProcess, UnloadingTheMainWindowUnloadsTheOthers) {
     EXPECT_FALSE(IsWindow(main));
 }
 
-// The designed 32 x 32 image first, and one drawn for each larger size the windows ask for at
-// 120, 144 and 192 DPI, so that none is scaled; all of them in the design's 16 colours.
+// The designed 32 x 32 image first, in the design's 16 colours; then one drawn for each larger
+// size the windows ask for at 120, 144 and 192 DPI, so that none is scaled, in the same colours
+// as a 32-bit RGBA PNG (with no mask: Windows takes no other kind inside an icon).
 TEST(Resources, IconHoldsTheDesigned32By32ImageAndOnesForHigherDpis) {
     const HMODULE self = GetModuleHandleW(nullptr);
     const HRSRC group = FindResourceW(self, MAKEINTRESOURCEW(IDI_APP), RT_GROUP_ICON);
@@ -56,9 +58,20 @@ TEST(Resources, IconHoldsTheDesigned32By32ImageAndOnesForHigherDpis) {
     std::vector<int> sizes;
     for (int i = 0; i < count; ++i) {
         const BYTE* entry = dir + 6 + 14 * i;
-        EXPECT_EQ(entry[0], entry[1]);          // square
-        EXPECT_EQ(entry[2], 16);                // colours
-        EXPECT_EQ(entry[6] | entry[7] << 8, 4); // bits per pixel
+        const bool designed = i == 0;
+        EXPECT_EQ(entry[0], entry[1]);                          // square
+        EXPECT_EQ(entry[2], designed ? 16 : 0);                 // colours
+        EXPECT_EQ(entry[6] | entry[7] << 8, designed ? 4 : 32); // bits per pixel
+        const HRSRC image =
+            FindResourceW(self, MAKEINTRESOURCEW(entry[12] | entry[13] << 8), RT_ICON);
+        ASSERT_NE(image, nullptr);
+        const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(self, image)));
+        const bool png = memcmp(data, "\x89PNG\r\n\x1a\n", 8) == 0;
+        EXPECT_EQ(png, !designed) << entry[0];
+        if (png) {
+            EXPECT_EQ(data[24], 8) << "bits per channel";
+            EXPECT_EQ(data[25], 6) << "colour type: RGBA";
+        }
         sizes.push_back(entry[0]);
     }
     EXPECT_EQ(sizes, (std::vector<int>{32, 40, 48, 64}));
