@@ -26,7 +26,24 @@ HCURSOR HandCursor() {
     return hand;
 }
 
+// The sizes of the images in resources/quillmere.ico.
+constexpr int IconImages[] = {64, 48, 40, 32};
+
+// The icon's designed 32 pixels at a DPI.
+int IconSizeAt(int dpi) {
+    return MulDiv(32, dpi, 96);
+}
+
 } // namespace
+
+IconArt IconArtFor(int size) {
+    // From the largest image down, so that of two equal sizes the less magnified one is taken.
+    IconArt best{32, 1};
+    for (const int image : IconImages)
+        for (int scale = 1; image * scale <= size; ++scale)
+            if (image * scale > best.drawn()) best = {image, scale};
+    return best;
+}
 
 std::wstring VersionText(unsigned major, unsigned minor, unsigned revision) {
     // Each is a 16-bit number in the version stamp.
@@ -192,21 +209,35 @@ void frmAbout::DrawLine1(HDC dc) const {
     FillRect(dc, &line0, white.get());
 }
 
-// The icon at the window's DPI (32 x 32 at 96), from the image drawn for that size, centred in
-// its box, whose sunken edge takes what the box leaves around it: two pixels at 96 DPI.
+// The icon box as designed, a pixel narrower and lower where that centres the icon in it to the
+// pixel; "sized to its picture", as the design has it at 96 DPI.
+void frmAbout::FitControls() {
+    const int designed = TwipsToPixelsX(540);
+    const int fit = designed - (designed - IconArtFor(IconSizeAt(Dpi())).drawn()) % 2;
+    SetWindowPos(picIcon, nullptr, 0, 0, fit, fit, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The icon at the window's DPI (32 x 32 at 96) centred in its box, whose sunken edge takes what
+// the box leaves around the icon's designed size: two pixels at 96 DPI.
 void frmAbout::PaintIcon(const DRAWITEMSTRUCT& item) const {
     RECT box = item.rcItem;
+    const HDC dc = item.hDC;
     const GdiObject<HBRUSH> background(CreateSolidBrush(RGB(192, 192, 192)));
-    FillRect(item.hDC, &box, background.get());
-    const int size = MulDiv(32, Dpi(), 96);
-    const int edge = std::max(2L, std::min(box.right - box.left, box.bottom - box.top) - size) / 2;
+    FillRect(dc, &box, background.get());
+    const int side = std::min(box.right - box.left, box.bottom - box.top);
+    const int edge = std::max(2, side - IconSizeAt(Dpi())) / 2;
     // The edge's two lines, outer and inner, each as thick as half the edge.
     for (int i = 0; i < edge; ++i) {
-        DrawEdge(item.hDC, &box, i < (edge + 1) / 2 ? BDR_SUNKENOUTER : BDR_SUNKENINNER, BF_RECT);
+        DrawEdge(dc, &box, i < (edge + 1) / 2 ? BDR_SUNKENOUTER : BDR_SUNKENINNER, BF_RECT);
         InflateRect(&box, -1, -1);
     }
-    const IconHandle icon(static_cast<HICON>(LoadImageW(
-        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, 0)));
-    DrawIconEx(item.hDC, item.rcItem.left + edge, item.rcItem.top + edge, icon.get(), size, size, 0,
-               nullptr, DI_NORMAL);
+    // Magnified by a whole number, DrawIconEx repeats each pixel: stretching only shrinks by a
+    // rule of the DC's mode, and an image with alpha is always stretched as colour on colour.
+    const IconArt art = IconArtFor(IconSizeAt(Dpi()));
+    const int offset = (side - art.drawn()) / 2;
+    const IconHandle icon(
+        static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP),
+                                      IMAGE_ICON, art.image, art.image, 0)));
+    DrawIconEx(dc, item.rcItem.left + offset, item.rcItem.top + offset, icon.get(), art.drawn(),
+               art.drawn(), 0, nullptr, DI_NORMAL);
 }

@@ -8,6 +8,15 @@
 // "Version 1.2.0" from the three version numbers.
 std::wstring VersionText(unsigned major, unsigned minor, unsigned revision);
 
+// An image of the program's icon, drawn `scale` times over (each pixel a square of that side).
+struct IconArt {
+    int image, scale;
+    int drawn() const { return image * scale; }
+};
+// What About draws for an icon of `size` pixels: the largest of the icon's images, or whole
+// multiple of one, that fits. Never stretched by a fraction, which pixel art does not survive.
+IconArt IconArtFor(int size);
+
 struct ProgramVersion {
     unsigned major = 0, minor = 0, revision = 0;
 };
@@ -32,6 +41,7 @@ class frmAbout : public Form {
   protected:
     const WindowTraits& Traits() const override;
     void CreateControls() override;
+    void FitControls() override;
     void Form_Load() override;
     void OnCommand(int id, int code, HWND control) override;
     Ink LabelInk(HWND label) const override;

@@ -95,10 +95,45 @@ void ExpectIconsAt(HWND window, int dpi) {
     EXPECT_EQ(IconWidth(window, ICON_SMALL), MetricAt(SM_CXSMICON, dpi)) << Text(window);
 }
 
-// The About window's art at its DPI, read off the screen: the icon box's sunken edge and the
-// etched rule's two lines as many times thicker as the DPI is (2, and 1 and 2 pixels at 96),
-// and in the box the icon at 32 pixels a 96 DPI, as the program's image of that size draws.
-void ExpectAboutArtAt(HWND about, int dpi) {
+// The sizes of the icon's images, from its resource.
+std::vector<int> IconImageSizes() {
+    const HMODULE self = GetModuleHandleW(nullptr);
+    const HRSRC group = FindResourceW(self, MAKEINTRESOURCEW(IDI_APP), RT_GROUP_ICON);
+    const auto* dir = static_cast<const BYTE*>(LockResource(LoadResource(self, group)));
+    std::vector<int> sizes;
+    for (int i = 0; dir && i < (dir[4] | dir[5] << 8); ++i)
+        sizes.push_back(dir[6 + 14 * i]);
+    return sizes;
+}
+
+// An image of the icon as the system draws it at its own size on the box's grey, pixel by pixel.
+std::vector<COLORREF> IconImage(int size, COLORREF grey) {
+    const HDC screen = GetDC(nullptr);
+    struct DeleteDc {
+        void operator()(HDC dc) const { DeleteDC(dc); }
+    };
+    const Owned<HDC, DeleteDc> memory(CreateCompatibleDC(screen));
+    const GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen, size, size));
+    ReleaseDC(nullptr, screen);
+    const SelectInDc into(memory.get(), bitmap.get());
+    const RECT all = {0, 0, size, size};
+    const GdiObject<HBRUSH> background(CreateSolidBrush(grey));
+    FillRect(memory.get(), &all, background.get());
+    const IconHandle icon(static_cast<HICON>(LoadImageW(
+        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, 0)));
+    DrawIconEx(memory.get(), 0, 0, icon.get(), size, size, 0, nullptr, DI_NORMAL);
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x)
+            pixels.push_back(GetPixel(memory.get(), x, y));
+    return pixels;
+}
+
+// The About window's icon box at its DPI, read off the screen: its sunken edge as many times
+// thicker as the DPI is (2 pixels at 96), and centred in it, to the pixel, one of the icon's own
+// images, at its size or with each pixel repeated a whole number of times: never stretched by
+// a fraction, which pixel art does not survive, and at least 85% of 32 pixels a 96 DPI.
+void ExpectAboutIconAt(HWND about, int dpi) {
     RECT box;
     GetWindowRect(GetDlgItem(about, frmAbout::IdIcon), &box);
     const ScreenPixels shown(box);
@@ -108,35 +143,32 @@ void ExpectAboutArtAt(HWND about, int dpi) {
         ++edge;
     EXPECT_EQ(edge, 2 * dpi / 96) << "the icon box's edge";
 
-    // The program's image of that size, drawn on the box's grey.
     const int size = MulDiv(32, dpi, 96);
-    const HDC screen = GetDC(nullptr);
-    struct DeleteDc {
-        void operator()(HDC dc) const { DeleteDC(dc); }
-    };
-    const Owned<HDC, DeleteDc> memory(CreateCompatibleDC(screen));
-    const HDC drawn = memory.get();
-    const GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen, size, size));
-    ReleaseDC(nullptr, screen);
-    const SelectInDc into(drawn, bitmap.get());
-    const RECT all = {0, 0, size, size};
-    const GdiObject<HBRUSH> background(CreateSolidBrush(grey));
-    FillRect(drawn, &all, background.get());
-    const IconHandle icon(static_cast<HICON>(LoadImageW(
-        GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, size, size, 0)));
-    DrawIconEx(drawn, 0, 0, icon.get(), size, size, 0, nullptr, DI_NORMAL);
-    const auto iconAt = [&](int left, int top) {
-        for (int y = 0; y < size; ++y)
-            for (int x = 0; x < size; ++x)
-                if (shown.At(left + x, top + y) != GetPixel(drawn, x, y)) return false;
-        return true;
-    };
     bool found = false;
-    for (int top = 0; !found && top + size <= shown.Height(); ++top)
-        for (int left = 0; !found && left + size <= shown.Width(); ++left)
-            found = iconAt(left, top);
-    EXPECT_TRUE(found) << "no " << size << "-pixel icon in the box";
+    for (const int image : IconImageSizes()) {
+        const std::vector<COLORREF> pixels = IconImage(image, grey);
+        for (int scale = 1; image * scale <= size; ++scale) {
+            const int drawn = image * scale, left = (shown.Width() - drawn) / 2,
+                      top = (shown.Height() - drawn) / 2;
+            if (drawn * 100 < size * 85 || (shown.Width() - drawn) % 2 ||
+                (shown.Height() - drawn) % 2)
+                continue;
+            bool same = true;
+            for (int y = 0; same && y < drawn; ++y)
+                for (int x = 0; same && x < drawn; ++x)
+                    same = shown.At(left + x, top + y) ==
+                           pixels[static_cast<size_t>(y / scale * image + x / scale)];
+            found = found || same;
+        }
+    }
+    EXPECT_TRUE(found) << "no image of the icon, whole or magnified, of " << size
+                       << " pixels or a little less, centred in the box";
+}
 
+// All the About window's art at its DPI: the icon box, and the etched rule's two lines as many
+// times thicker as the DPI is (1 and 2 pixels at 96).
+void ExpectAboutArtAt(HWND about, int dpi) {
+    ExpectAboutIconAt(about, dpi);
     // One column down from the description to the contact lines.
     POINT origin{0, 0};
     ClientToScreen(about, &origin);
@@ -152,11 +184,17 @@ void ExpectAboutArtAt(HWND about, int dpi) {
     EXPECT_EQ(whiteRows, MulDiv(2, dpi, 96)) << "the rule's white line";
 }
 
-TEST(AtThisDpi, ControlsSitAtTheirTwipsAndEveryTextIsWhole) {
+// The DPI this process runs at, which its starter may have set.
+int TakenUpDpi() {
     const int dpi = ScreenDpi();
     if (const char* expected = std::getenv("QUILLMERE_EXPECTED_DPI")) {
-        ASSERT_EQ(dpi, std::atoi(expected)) << "the DPI was not taken up";
+        EXPECT_EQ(dpi, std::atoi(expected)) << "the DPI was not taken up";
     }
+    return dpi;
+}
+
+TEST(AtThisDpi, ControlsSitAtTheirTwipsAndEveryTextIsWhole) {
+    const int dpi = TakenUpDpi();
     Main();
     const HWND main = FindWindowW(L"QuillmereMain", nullptr);
     ASSERT_NE(main, nullptr);
@@ -187,20 +225,34 @@ TEST(AtThisDpi, ControlsSitAtTheirTwipsAndEveryTextIsWhole) {
     EXPECT_FALSE(about.IsLoaded());
 }
 
-// The same check in a copy of this program started at each DPI (Wine reads it at start-up).
-class HighDpi : public ::testing::TestWithParam<int> {};
+TEST(AtThisDpi, AboutsIconIsCrisp) {
+    const int dpi = TakenUpDpi();
+    Main();
+    frmAbout about;
+    about.Load(FindWindowW(L"QuillmereMain", nullptr));
+    about.Show();
+    Sleep(200);
+    Pump();
+    ExpectAboutIconAt(about.hwnd(), dpi);
+    SaveScreenshot(about.hwnd(), L"about-window-" + std::to_wstring(dpi) + L"dpi");
+    about.Unload();
+    PostMessageW(FindWindowW(L"QuillmereMain", nullptr), WM_CLOSE, 0, 0);
+    Form::RunMessageLoop();
+}
 
-TEST_P(HighDpi, SameCheckInAProcessStartedAtIt) {
+// Runs this program's checks named by `filter` in a copy of it started at a DPI (Wine reads it
+// at start-up).
+void CheckInACopyStartedAt(int atDpi, const wchar_t* filter) {
     const std::wstring desktop = L"Control Panel\\Desktop";
     ValueBackup saved(HKEY_CURRENT_USER, desktop, L"LogPixels");
-    const DWORD dpi = static_cast<DWORD>(GetParam());
+    const DWORD dpi = static_cast<DWORD>(atDpi);
     PutRaw(HKEY_CURRENT_USER, desktop, L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
     SetEnvironmentVariableW(L"QUILLMERE_EXPECTED_DPI", std::to_wstring(dpi).c_str());
 
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring command =
-        L"\"" + std::wstring(self) + L"\" --gtest_filter=AtThisDpi.* --gtest_brief=1";
+        L"\"" + std::wstring(self) + L"\" --gtest_filter=" + filter + L" --gtest_brief=1";
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -217,7 +269,24 @@ TEST_P(HighDpi, SameCheckInAProcessStartedAtIt) {
     EXPECT_EQ(code, 0u) << "failed at " << dpi << " DPI (its output is above)";
 }
 
+// Every check at the DPIs whose font the designed boxes hold.
+class HighDpi : public ::testing::TestWithParam<int> {};
+
+TEST_P(HighDpi, SameCheckInAProcessStartedAtIt) {
+    CheckInACopyStartedAt(GetParam(), L"AtThisDpi.*");
+}
+
 INSTANTIATE_TEST_SUITE_P(Dpi, HighDpi, ::testing::Values(120, 144, 192));
+
+// At 175%, 225% and 250%, which laptops often have, the icon is still one of its images, whole
+// or magnified (at 250%).
+class CommonScale : public ::testing::TestWithParam<int> {};
+
+TEST_P(CommonScale, AboutsIconIsCrispInAProcessStartedAtIt) {
+    CheckInACopyStartedAt(GetParam(), L"AtThisDpi.AboutsIconIsCrisp");
+}
+
+INSTANTIATE_TEST_SUITE_P(Dpi, CommonScale, ::testing::Values(168, 216, 240));
 
 // All that a window shows of its DPI: the window, its controls, their font and the small icon.
 struct Shown {
