@@ -6,21 +6,26 @@
 # with the run's prefix and loader, and expects it to print the run's mode. Call it with the
 # run's environment set, as scripts/test.sh does.
 #   i686-check.sh RUN WINE_RUN PROBE_EXE
-# Exit 0: the probe ran in the run's mode; the prefix is made and warm.
+#   i686-check.sh --machine       only whether this machine runs 32-bit code at all, before
+#                                 anything is built for the i686 runs
+# Exit 0: the probe ran in the run's mode; the prefix is made and warm (--machine: this machine
+# runs 32-bit Linux programs).
 # Exit 77: this machine runs no 32-bit Linux programs; prints why on one line.
 # No shell error exits with 77: every other code, a script error's 1 among them, is a failure.
 # QUILLMERE_AS_IF=no-32bit acts as if this machine ran no 32-bit code, to walk that path on any
 # machine.
 set -uo pipefail
-run=${1:?usage: i686-check.sh RUN WINE_RUN PROBE_EXE} wine_run=${2:?} probe=${3:?}
-: "${WINEPREFIX:?no prefix named}" "${QUILLMERE_RUN_MODE:?no mode named}"
 root=$(cd "$(dirname "$0")/.." && pwd)
 cannot() { echo "$*"; exit 77; }
 failed() { echo "$*"; exit 2; }
-case $run in
-i686-wow64 | i686-win32) ;;
-*) failed "no such i686 run: $run" ;;
-esac
+if [ "${1:-}" != --machine ]; then
+    run=${1:?usage: i686-check.sh RUN WINE_RUN PROBE_EXE | --machine} wine_run=${2:?} probe=${3:?}
+    : "${WINEPREFIX:?no prefix named}" "${QUILLMERE_RUN_MODE:?no mode named}"
+    case $run in
+    i686-wow64 | i686-win32) ;;
+    *) failed "no such i686 run: $run" ;;
+    esac
+fi
 case ${QUILLMERE_AS_IF-} in
 '') ;;
 no-32bit) cannot "acting as if this machine ran no 32-bit Linux programs (QUILLMERE_AS_IF=no-32bit)" ;;
@@ -33,6 +38,7 @@ case $? in
 77) cannot "$why" ;;
 *) failed "$why" ;;
 esac
+[ "${1:-}" = --machine ] && exit 0
 
 . "$root/scripts/wine-env.sh"
 make_prefix || failed "the $run prefix could not be made in $WINEPREFIX"

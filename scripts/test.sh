@@ -5,13 +5,16 @@
 #               imports, version stamp, manifest), which needs no 32-bit code;
 #   i686-wow64  the i686 release, 64-bit prefix: a 32-bit process under WOW64, as most users run it;
 #   i686-win32  the i686 release, 32-bit prefix: plain 32-bit Windows.
-# scripts/i686-check.sh decides whether this machine can do the i686 runs, by starting a 32-bit
-# probe as each run would. A run it cannot do is named in a NOTE near the end; anything else
-# that stops a run fails the command. Exits 0 only if every run that was possible passed.
+# scripts/i686-check.sh decides whether this machine can do the i686 runs: first whether it
+# runs 32-bit code at all, before anything is built for them, then by starting a 32-bit probe as
+# each run would. A run it cannot do is named in a NOTE near the end; anything else that stops a
+# run fails the command. Exits 0 only if every run that was possible passed.
 # Extra arguments go to every run's ctest and narrow it (e.g. -R Registry, -E Release): a run
-# they leave no test of is named in a NOTE, not failed. --run NAME, first, does that run alone
-# and builds only what it needs. QUILLMERE_AS_IF=no-32bit walks the path of a machine that runs
-# no 32-bit code on one that does.
+# they leave no test of is named in a NOTE; if they leave no test in any run this machine can
+# do, the command fails, naming them. --run NAME, first, does that run alone and builds only
+# what it needs; a run this machine cannot do exits 77 ("skipped"), after one line saying why,
+# and builds nothing. QUILLMERE_AS_IF=no-32bit walks the path of a machine that runs no 32-bit
+# code on one that does.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 runs=(x86_64 i686-wow64 i686-win32)
@@ -23,6 +26,17 @@ if [ "${1:-}" = --run ]; then
     shift 2
 fi
 "$root/scripts/deps.sh" test
+# Whether this machine runs 32-bit code at all, before anything is built for the i686 runs.
+machine32=$("$root/scripts/i686-check.sh" --machine) && can32=yes || {
+    rc=$?
+    [ $rc -eq 77 ] || { echo "FAILED: could not tell whether this machine runs 32-bit code: $machine32"; exit 1; }
+    can32=no
+}
+if [ $can32 = no ] && [ "${runs[*]}" != x86_64 ] && [ ${#runs[@]} -eq 1 ]; then
+    # 77, the conventional "skipped": a script can tell it from a pass.
+    echo "SKIPPED: the ${runs[0]} run, which this machine cannot do: $machine32"
+    exit 77
+fi
 case ${runs[*]} in
 x86_64) # and the i686 release's file, which it reads
     "$root/scripts/build.sh" x86_64
@@ -30,7 +44,7 @@ x86_64) # and the i686 release's file, which it reads
 i686-*) "$root/scripts/build.sh" i686 ;;
 *)
     "$root/scripts/build.sh" x86_64
-    "$root/scripts/build.sh" i686 ;;
+    if [ $can32 = yes ]; then "$root/scripts/build.sh" i686; else "$root/scripts/build.sh" i686 Quillmere; fi ;;
 esac
 
 . "$root/scripts/wine-env.sh"
@@ -43,8 +57,13 @@ cleanup() {
 trap cleanup EXIT
 
 status=0
-not_run=() not_run_why= filtered=()
+not_run=() not_run_why= filtered=() matched=no
 for run in "${runs[@]}"; do
+    if [ "$run" != x86_64 ] && [ $can32 = no ]; then
+        echo "== $run: not run, this machine cannot: $machine32"
+        not_run+=("$run") not_run_why=$machine32
+        continue
+    fi
     # Each run names its build, prefix, loader and the mode its processes must run in; the test
     # programs read the mode and fail if the process is not in it.
     arch=win64 loader=$WINE64
@@ -93,6 +112,7 @@ for run in "${runs[@]}"; do
             echo "== $run: no test of this run matches: $*"
             filtered+=("$run") && stop_wine && continue
         fi
+        matched=yes
     fi
     ctest --test-dir "$dir" --output-on-failure --no-tests=error --timeout 600 "$@" ||
         status=$?
@@ -115,5 +135,13 @@ if [ ${#not_run[@]} -gt 0 ]; then
     fi
     echo "NOTE: not run on this machine: $note."
 fi
-[ ${#filtered[@]} -eq 0 ] || echo "NOTE: no test of ${filtered[*]} matches: $*"
+if [ ${#filtered[@]} -gt 0 ]; then
+    if [ $matched = yes ]; then
+        echo "NOTE: no test of ${filtered[*]} matches: $*"
+    else
+        # A mistyped filter must not read as a pass.
+        echo "FAILED: no test of any run this machine can do matches: $*"
+        status=1
+    fi
+fi
 exit $status
