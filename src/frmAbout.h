@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-// "Version 1.2.0" from the three version numbers.
+// "Version 1.2.0" for 1.2.0: the word, a blank, the three numbers with dots between.
 std::wstring VersionText(unsigned major, unsigned minor, unsigned revision);
 
 // An image of the program's icon, drawn `scale` times over (each pixel a square of that side).

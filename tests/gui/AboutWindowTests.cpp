@@ -5,8 +5,14 @@
 #include "AppInfo.h"
 #include "frmAbout.h"
 #include "frmMain.h"
+#include "resource.h"
 
 namespace {
+
+// "Version " and the numbers of resource.h, the version's one source.
+const std::wstring ShownVersion = L"Version " + std::to_wstring(QUILLMERE_MAJOR) + L"." +
+                                  std::to_wstring(QUILLMERE_MINOR) + L"." +
+                                  std::to_wstring(QUILLMERE_REVISION);
 
 class AboutWindow : public GuiTest {
   protected:
@@ -75,7 +81,7 @@ TEST_F(AboutWindow, ShowsTitleVersionDescriptionAndContactsModally) {
 
     EXPECT_EQ(Text(GetDlgItem(about, IDOK)), L"OK");
     EXPECT_EQ(Text(GetDlgItem(about, frmAbout::IdTitle)), L"Quillmere");
-    EXPECT_EQ(Text(GetDlgItem(about, frmAbout::IdVersion)), L"Version 1.2.0");
+    EXPECT_EQ(Text(GetDlgItem(about, frmAbout::IdVersion)), ShownVersion);
     const std::wstring description = Text(GetDlgItem(about, frmAbout::IdDescription));
     EXPECT_EQ(description.size(), 256u);
     EXPECT_EQ(description,
@@ -121,7 +127,7 @@ TEST_F(AboutWindow, OkEnterEscapeAndCloseBoxCloseItAndReopenRebuildsIt) {
     closeWith([&](HWND about) { PostMessageW(about, WM_SYSCOMMAND, SC_CLOSE, 0); });
     HWND about = Open();
     ASSERT_NE(about, nullptr);
-    EXPECT_EQ(Text(GetDlgItem(about, frmAbout::IdVersion)), L"Version 1.2.0");
+    EXPECT_EQ(Text(GetDlgItem(about, frmAbout::IdVersion)), ShownVersion);
     EXPECT_EQ(Text(GetDlgItem(about, frmAbout::IdTitle)), L"Quillmere");
 }
 

@@ -1,6 +1,7 @@
 // The program file itself: its version stamp and manifest, read as data.
 #include "Driver.h"
 #include "ShippedExes.h"
+#include "resource.h"
 
 #include <windows.h>
 
@@ -55,11 +56,19 @@ TEST_P(ProgramFile, CarriesItsVersionStamp) {
     const std::vector<BYTE> info = VersionInfo();
     const VS_FIXEDFILEINFO* fixed = Fixed(info);
     ASSERT_NE(fixed, nullptr);
-    EXPECT_EQ(fixed->dwFileVersionMS, static_cast<DWORD>(MAKELONG(2, 1)));
-    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
-    EXPECT_EQ(fixed->dwProductVersionMS, static_cast<DWORD>(MAKELONG(2, 1)));
-    EXPECT_EQ(fixed->dwProductVersionLS, 0u);
-    EXPECT_EQ(VersionString(info, L"FileVersion"), L"1.02");
+    // The numbers of resource.h, the version's one source, and the text made of them: the major
+    // number, ".", and the minor number as two digits ("1.02" for 1.2.x, "1.10" for 1.10.x).
+    const DWORD high = MAKELONG(QUILLMERE_MINOR, QUILLMERE_MAJOR),
+                low = MAKELONG(0, QUILLMERE_REVISION);
+    EXPECT_EQ(fixed->dwFileVersionMS, high);
+    EXPECT_EQ(fixed->dwFileVersionLS, low);
+    EXPECT_EQ(fixed->dwProductVersionMS, high);
+    EXPECT_EQ(fixed->dwProductVersionLS, low);
+    const std::wstring minor = std::to_wstring(QUILLMERE_MINOR);
+    const std::wstring text =
+        std::to_wstring(QUILLMERE_MAJOR) + (minor.size() < 2 ? L".0" : L".") + minor;
+    EXPECT_EQ(VersionString(info, L"FileVersion"), text);
+    EXPECT_EQ(VersionString(info, L"ProductVersion"), text);
     EXPECT_EQ(VersionString(info, L"ProductName"), L"Quillmere");
     EXPECT_EQ(VersionString(info, L"Comments"),
               L"Allows you to change the screen saver for the Welcome Screen");
