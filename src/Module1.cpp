@@ -4,7 +4,7 @@
 #include "frmMain.h"
 #include "win/DllSearch.h"
 
-#include <string>
+#include <optional>
 
 namespace {
 
@@ -32,5 +32,6 @@ int RunProgram(HMODULE kernel32) {
                     MB_OK | MB_ICONERROR | MB_SERVICE_NOTIFICATION);
         return ExitNoMainWindow;
     }
-    return Form::RunMessageLoop();
+    const std::optional<int> quit = Form::RunMessageLoop();
+    return quit ? *quit : ExitMessageLoopFailed;
 }

@@ -2,6 +2,8 @@
 // program is built without exceptions, so nothing here throws: running out of memory ends the
 // process at once, with a code that says why, and leaves nothing half done (Apply prepares
 // everything its writes need before the first one).
+#include "Module1.h"
+
 #include <windows.h>
 
 #include <cstdlib>
@@ -17,7 +19,7 @@ namespace {
 
 void* Allocate(std::size_t size) {
     if (void* p = std::malloc(size ? size : 1)) return p;
-    EndProgram(ERROR_NOT_ENOUGH_MEMORY);
+    EndProgram(ExitOutOfMemory);
 }
 
 } // namespace
@@ -48,24 +50,24 @@ void operator delete[](void* p, std::size_t) noexcept {
 // program fault they are.
 namespace std {
 void __throw_bad_alloc() {
-    EndProgram(ERROR_NOT_ENOUGH_MEMORY);
+    EndProgram(ExitOutOfMemory);
 }
 void __throw_bad_array_new_length() {
-    EndProgram(ERROR_NOT_ENOUGH_MEMORY);
+    EndProgram(ExitOutOfMemory);
 }
 void __throw_length_error(const char*) {
-    EndProgram(ERROR_NOT_ENOUGH_MEMORY);
+    EndProgram(ExitOutOfMemory);
 }
 void __throw_logic_error(const char*) {
-    EndProgram(ERROR_INVALID_PARAMETER);
+    EndProgram(ExitProgramFault);
 }
 void __throw_out_of_range_fmt(const char*, ...) {
-    EndProgram(ERROR_INVALID_PARAMETER);
+    EndProgram(ExitProgramFault);
 }
 } // namespace std
 
 // A pure virtual function called while its object is built or destroyed: a program fault.
 extern "C" void __cxa_pure_virtual() {
-    EndProgram(ERROR_INVALID_FUNCTION);
+    EndProgram(ExitProgramFault);
 }
 #endif

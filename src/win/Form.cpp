@@ -146,15 +146,15 @@ void Form::Unload() {
     if (loadedForms.empty()) PostQuitMessage(0);
 }
 
-int Form::RunMessageLoop() {
+std::optional<int> Form::RunMessageLoop() {
     return Pump(nullptr);
 }
 
-int Form::Pump(const Form* modal) {
+std::optional<int> Form::Pump(const Form* modal) {
     MSG msg;
     while (!modal || modal->hwnd_) {
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got == -1) return 1;
+        if (got == -1) return std::nullopt;
         if (got == 0) {
             if (modal) PostQuitMessage(static_cast<int>(msg.wParam));
             return static_cast<int>(msg.wParam);

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 // A top-level window with the life cycle the program's two windows need: load (create and run
@@ -30,8 +31,9 @@ class Form {
     static const std::vector<Form*>& LoadedForms();
     // Unloads every loaded form but `keep`, the newest first.
     static void UnloadAllBut(const Form& keep);
-    // Runs the program's message loop until the last form is unloaded.
-    static int RunMessageLoop();
+    // Runs the program's message loop until the last form is unloaded. Gives the code the quit
+    // carries, or nothing if Windows failed to give the next message.
+    static std::optional<int> RunMessageLoop();
 
     // The form of a window of ours; null for any other window.
     static Form* FromWindow(HWND hwnd);
@@ -77,8 +79,8 @@ class Form {
   private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     // Runs messages until WM_QUIT, or until `modal` is unloaded (a quit on the way is left for
-    // the program's loop). Returns the quit's exit code.
-    static int Pump(const Form* modal);
+    // the program's loop). Returns the quit's exit code; nothing if a message could not be had.
+    static std::optional<int> Pump(const Form* modal);
     static bool PreTranslate(MSG& msg);
     static void RegisterClassOnce(const wchar_t* className);
     SIZE OuterSize(const WindowTraits& traits, bool menu, int dpi) const;

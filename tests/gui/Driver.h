@@ -11,6 +11,8 @@
 // reads its controls and acts on them the way the controls themselves report user actions.
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
+// Runs the messages waiting for this thread, as its message loop would.
+void Pump();
 
 std::wstring Text(HWND hwnd);
 std::wstring ClassOf(HWND hwnd);

@@ -60,14 +60,6 @@ class Accessible {
     IAccessible* object_ = nullptr;
 };
 
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
-
 BOOL CALLBACK AddIfMessageBox(HWND window, LPARAM boxes) {
     if (IsWindowVisible(window) && ClassOf(window) == L"#32770")
         reinterpret_cast<std::vector<HWND>*>(boxes)->push_back(window);

@@ -1,6 +1,8 @@
+#include "Module1.h"
 #include "WebStuffFunctions.h"
 #include "frmAbout.h"
 #include "frmMain.h"
+#include "resource.h"
 #include "win/DesktopShell.h"
 
 #include <gtest/gtest.h>
@@ -34,8 +36,21 @@ TEST(TimeoutText, TableIsInDesignedOrder) {
 TEST(VersionLine, PlainNumbersAfterOneBlank) {
     EXPECT_EQ(VersionText(1, 2, 0), L"Version 1.2.0");
     EXPECT_EQ(VersionText(10, 0, 65535), L"Version 10.0.65535");
+    // Read back from the stamp: the numbers of resource.h, the version's one source.
     const ProgramVersion v = ReadProgramVersion();
-    EXPECT_EQ(VersionText(v.major, v.minor, v.revision), L"Version 1.2.0");
+    EXPECT_EQ(VersionText(v.major, v.minor, v.revision),
+              VersionText(QUILLMERE_MAJOR, QUILLMERE_MINOR, QUILLMERE_REVISION));
+}
+
+// Administrators' scripts read these: each code keeps the value and the one meaning the README
+// and docs/behaviour.md give it.
+TEST(ExitCodes, EachKeepsItsDocumentedValue) {
+    EXPECT_EQ(ExitClosed, 0);
+    EXPECT_EQ(ExitNeedsDllSearchUpdate, 1);
+    EXPECT_EQ(ExitNoMainWindow, 2);
+    EXPECT_EQ(ExitMessageLoopFailed, 3);
+    EXPECT_EQ(ExitProgramFault, 4);
+    EXPECT_EQ(ExitOutOfMemory, 8);
 }
 
 TEST(MailLink, AppendsSubjectWithoutEscaping) {
