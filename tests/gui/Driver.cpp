@@ -203,17 +203,6 @@ HANDLE LinkedLimitedToken() {
     return primary;
 }
 
-TOKEN_ELEVATION_TYPE ElevationOf(HANDLE process) {
-    TOKEN_ELEVATION_TYPE elevation = TokenElevationTypeDefault;
-    HANDLE token = nullptr;
-    DWORD size = 0;
-    if (OpenProcessToken(process, TOKEN_QUERY, &token)) {
-        GetTokenInformation(token, TokenElevationType, &elevation, sizeof elevation, &size);
-        CloseHandle(token);
-    }
-    return elevation;
-}
-
 HWND RunningApp::FindWindowOf(const wchar_t* className, const wchar_t* title) const {
     FindArgs args{pid_, className, title, nullptr};
     EnumWindows(FindProc, reinterpret_cast<LPARAM>(&args));

@@ -73,8 +73,6 @@ class RunningApp {
 // process (close it after); null if this process has none. Under Wine every process started
 // from Linux is elevated, with such a token linked.
 HANDLE LinkedLimitedToken();
-// A process's elevation: Full (elevated through UAC), Limited, or Default (no UAC split).
-TOKEN_ELEVATION_TYPE ElevationOf(HANDLE process);
 
 // A path of the build tree (a Linux path) as the program sees it.
 std::wstring WindowsPath(std::string unixPath);
