@@ -47,8 +47,11 @@ IconArt IconArtFor(int size) {
 
 std::wstring VersionText(unsigned major, unsigned minor, unsigned revision) {
     // Each is a 16-bit number in the version stamp.
-    return L"Version " + DecimalText(static_cast<int>(major)) + L"." +
-           DecimalText(static_cast<int>(minor)) + L"." + DecimalText(static_cast<int>(revision));
+    std::wstring text = L"Version ";
+    for (const unsigned number : {major, minor, revision})
+        text += DecimalText(static_cast<int>(number)) + L'.';
+    text.pop_back(); // the dot after the last
+    return text;
 }
 
 ProgramVersion ReadProgramVersion() {
@@ -141,19 +144,13 @@ void frmAbout::Label5_Click() {
     LaunchOnce([](HWND self) { OpenWebPage(std::wstring(WebSiteAddress), self); });
 }
 
-// One launch at a time. Asking the desktop shell pumps this thread's messages, and so does the
-// failure message: a click, key or screen reader's default action made before the shell has
-// answered does nothing, whether it is handled during the launch or queued until after. Under
-// the failure message the window is disabled and takes none. (A request sent from another
-// thread carries no time of its own.)
+// One launch at a time. While the shell is asked this thread runs its messages, and under the
+// failure message the message box does: a click, key or screen reader's default action made
+// meanwhile does nothing.
 void frmAbout::LaunchOnce(void (*launch)(HWND self)) {
-    const DWORD madeAt = static_cast<DWORD>(GetMessageTime());
-    if (launching_ || !IsWindowEnabled(hwnd())) return;
-    if (answered_ && !InSendMessage() && static_cast<LONG>(madeAt - *answered_) <= 0) return;
+    if (launching_) return;
     launching_ = true;
-    answered_.reset();
     launch(hwnd());
-    if (!answered_) answered_ = GetTickCount();
     launching_ = false;
 }
 
@@ -175,10 +172,6 @@ LRESULT frmAbout::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         break;
     }
-    case WM_ENABLE:
-        // Disabled during a launch: the shell has answered, and its failure message is up.
-        if (launching_ && !wp && !answered_) answered_ = GetTickCount();
-        break;
     case WM_DRAWITEM:
         if (wp == IdIcon) {
             PaintIcon(*reinterpret_cast<const DRAWITEMSTRUCT*>(lp));

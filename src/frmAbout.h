@@ -2,7 +2,6 @@
 
 #include "win/Form.h"
 
-#include <optional>
 #include <string>
 
 // "Version 1.2.0" for 1.2.0: the word, a blank, the three numbers with dots between.
@@ -63,5 +62,4 @@ class frmAbout : public Form {
     HWND Label4 = nullptr;
     HWND Label5 = nullptr;
     bool launching_ = false;
-    std::optional<DWORD> answered_; // the tick count when the shell last answered
 };

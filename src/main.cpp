@@ -13,8 +13,9 @@ int Run() {
 // which sets up a command line, standard streams, locales, TLS and exception filters that the
 // program never uses: a fifth of the exe. It does for the program what that code would: runs
 // the static constructors (the linker lists them between a -1 and a null, to be run from the
-// last), and ends the process with the program's exit code; no destructor runs after that. The
-// stack is aligned here, where no caller of ours has aligned it.
+// last), and ends the process with the program's exit code; no destructor runs after that. On
+// 32-bit Windows the entry point is called with the stack aligned to 4 bytes only, where GCC's
+// code assumes 16, so it is aligned here; on x86_64 the caller has aligned it, as that ABI asks.
 extern "C" void (*__CTOR_LIST__[])();
 
 // Static objects ask here to be destroyed at exit. The process ends without that, and what they

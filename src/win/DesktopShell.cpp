@@ -17,7 +17,8 @@ constexpr GUID ClsidShellWindows = {
 constexpr GUID SidTopLevelBrowser = {
     0x4c96be40, 0x915c, 0x11cf, {0x99, 0xd3, 0x00, 0xaa, 0x00, 0x4a, 0xe8, 0x37}};
 
-// COM and automation strings, loaded from the system folder at the first launch only.
+// COM and automation strings, loaded from the system folder at the first launch only (on the
+// UI thread: DesktopCallsReady).
 struct ComCalls {
     decltype(&CoCreateInstance) create =
         SystemProc<decltype(&CoCreateInstance)>(L"ole32.dll", "CoCreateInstance");
@@ -40,50 +41,44 @@ struct FreeBstr {
 };
 using Bstr = Owned<BSTR, FreeBstr>;
 
-VARIANT TextArgument(const Bstr& text) {
-    VARIANT v{};
-    v.vt = VT_BSTR;
-    v.bstrVal = text.get();
-    return v;
-}
-
 // A step that reports success but gives no object ends the walk as a failure would.
 HRESULT Got(HRESULT result, const void* object) {
     return FAILED(result) ? result : object ? S_OK : E_NOINTERFACE;
 }
 
-// The desktop folder view's Shell.Application object, in the desktop shell's process.
-HRESULT DesktopShellDispatch(ComPtr<IShellDispatch2>& shell) {
+// The desktop folder view's Shell.Application object, in the desktop shell's process. Ends at
+// Reach with S_OK once it has it.
+DesktopWalk DesktopShellDispatch(ComPtr<IShellDispatch2>& shell) {
     ComPtr<IShellWindows> windows;
     HRESULT hr = Com().create(ClsidShellWindows, nullptr, CLSCTX_LOCAL_SERVER,
                               __uuidof(IShellWindows), windows.put_void());
-    if (FAILED(hr = Got(hr, windows.get()))) return hr;
+    if (FAILED(hr = Got(hr, windows.get()))) return {DesktopWalk::ShellWindows, hr};
     VARIANT desktop{}, noRoot{};
     desktop.vt = VT_I4;
     desktop.lVal = CSIDL_DESKTOP;
     long window = 0;
     ComPtr<IDispatch> found;
+    hr = windows->FindWindowSW(&desktop, &noRoot, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH,
+                               found.put());
     // S_FALSE, not a failure, when there is no desktop.
-    if (windows->FindWindowSW(&desktop, &noRoot, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH,
-                              found.put()) != S_OK ||
-        !found.get())
-        return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+    if (hr == S_FALSE || FAILED(hr = Got(hr, found.get()))) return {DesktopWalk::FindDesktop, hr};
     ComPtr<IServiceProvider> services;
     ComPtr<IShellBrowser> browser;
     ComPtr<IShellView> view;
     ComPtr<IDispatch> background, application;
     ComPtr<IShellFolderViewDual> folderView;
-    if (FAILED(hr = found.As(services))) return hr;
+    if (FAILED(hr = found.As(services))) return {DesktopWalk::Reach, hr};
     hr = services->QueryService(SidTopLevelBrowser, __uuidof(IShellBrowser), browser.put_void());
-    if (FAILED(hr = Got(hr, browser.get()))) return hr;
+    if (FAILED(hr = Got(hr, browser.get()))) return {DesktopWalk::Reach, hr};
     hr = browser->QueryActiveShellView(view.put());
-    if (FAILED(hr = Got(hr, view.get()))) return hr;
+    if (FAILED(hr = Got(hr, view.get()))) return {DesktopWalk::Reach, hr};
     hr = view->GetItemObject(SVGIO_BACKGROUND, __uuidof(IDispatch), background.put_void());
-    if (FAILED(hr = Got(hr, background.get()))) return hr;
-    if (FAILED(hr = background.As(folderView))) return hr;
+    if (FAILED(hr = Got(hr, background.get()))) return {DesktopWalk::Reach, hr};
+    if (FAILED(hr = background.As(folderView))) return {DesktopWalk::Reach, hr};
     hr = folderView->get_Application(application.put());
-    if (FAILED(hr = Got(hr, application.get()))) return hr;
-    return application.As(shell);
+    if (FAILED(hr = Got(hr, application.get()))) return {DesktopWalk::Reach, hr};
+    hr = application.As(shell);
+    return {DesktopWalk::Reach, Got(hr, shell.get())};
 }
 
 } // namespace
@@ -104,26 +99,46 @@ LaunchRoute ThisProcessRoute() {
     return RouteFor(elevation);
 }
 
-DesktopAnswer AnswerOf(HRESULT result) {
-    if (FAILED(result)) return DesktopAnswer::Unavailable;
-    // S_FALSE is the shell's refusal; any other success but S_OK is taken as one too, so that
-    // a launch is never made twice.
-    return result == S_OK ? DesktopAnswer::Launched : DesktopAnswer::Refused;
+DesktopAnswer AnswerOf(const DesktopWalk& walk) {
+    switch (walk.step) {
+    case DesktopWalk::ShellWindows:
+        // No shell serves the list, or its server cannot start: nobody there to ask. Any other
+        // failure (a shell that is restarting, busy or gone mid-call) is not taken for that.
+        if (walk.result == REGDB_E_CLASSNOTREG || walk.result == CO_E_SERVER_EXEC_FAILURE)
+            return DesktopAnswer::Unavailable;
+        break;
+    case DesktopWalk::FindDesktop:
+        if (walk.result == S_FALSE) return DesktopAnswer::Unavailable;
+        break;
+    case DesktopWalk::Execute:
+        if (walk.result == S_OK) return DesktopAnswer::Launched;
+        break;
+    case DesktopWalk::Reach:
+        break;
+    }
+    // A shell that was asked may have launched already, or may still: never launch again. Under
+    // Wine its ShellExecute gives S_FALSE for a refused launch; what Windows gives is not known
+    // here, so any answer but S_OK counts as a refusal.
+    return DesktopAnswer::Refused;
 }
 
-HRESULT OpenFromDesktop(const std::wstring& target, const wchar_t* folder) {
-    if (!Com().complete()) return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
-    EnterComApartmentOnce();
+bool DesktopCallsReady() {
+    return Com().complete();
+}
+
+DesktopWalk OpenFromDesktop(const std::wstring& target, const wchar_t* folder) {
     ComPtr<IShellDispatch2> shell;
-    if (const HRESULT hr = DesktopShellDispatch(shell); FAILED(hr)) return hr;
+    if (const DesktopWalk reached = DesktopShellDispatch(shell); reached.result != S_OK)
+        return reached;
     // The launched program may take the foreground from us; without this, it opens behind.
     Com().allowForeground(shell.get(), nullptr);
-    const Bstr file(Com().allocate(target.c_str())), none(Com().allocate(L"")),
-        directory(Com().allocate(folder));
-    if (!file.get() || !none.get() || !directory.get()) return E_OUTOFMEMORY;
-    VARIANT show{};
+    const Bstr file(Com().allocate(target.c_str())), directory(Com().allocate(folder));
+    if (!file.get() || !directory.get()) return {DesktopWalk::Reach, E_OUTOFMEMORY};
+    VARIANT show{}, directoryArgument{}, none{}; // none: VT_EMPTY, no arguments and no verb
     show.vt = VT_I4;
     show.lVal = SW_SHOWNORMAL;
-    return shell->ShellExecute(file.get(), TextArgument(none), TextArgument(directory),
-                               TextArgument(none), show);
+    directoryArgument.vt = VT_BSTR;
+    directoryArgument.bstrVal = directory.get();
+    return {DesktopWalk::Execute,
+            shell->ShellExecute(file.get(), none, directoryArgument, none, show)};
 }

@@ -159,12 +159,37 @@ std::optional<int> Form::Pump(const Form* modal) {
             if (modal) PostQuitMessage(static_cast<int>(msg.wParam));
             return static_cast<int>(msg.wParam);
         }
-        if (!PreTranslate(msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
+        Dispatch(msg);
     }
     return 0;
+}
+
+Form::Waited Form::RunMessagesUntil(HANDLE object, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(msg.wParam));
+                return Waited::Quit;
+            }
+            Dispatch(msg);
+        }
+        const DWORD waited = GetTickCount() - start; // unsigned: right across the wrap
+        const DWORD left = waited < timeoutMs ? timeoutMs - waited : 0;
+        const DWORD result =
+            MsgWaitForMultipleObjectsEx(1, &object, left, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (result == WAIT_OBJECT_0) return Waited::Signalled;
+        // Time up, even while messages keep coming; or the wait itself failed.
+        if (result != WAIT_OBJECT_0 + 1 || left == 0) return Waited::TimedOut;
+    }
+}
+
+void Form::Dispatch(MSG& msg) {
+    if (!PreTranslate(msg)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
 }
 
 // Tab, arrows, Enter, Esc and access keys, as a dialog box handles them.

@@ -34,6 +34,11 @@ class Form {
     // Runs the program's message loop until the last form is unloaded. Gives the code the quit
     // carries, or nothing if Windows failed to give the next message.
     static std::optional<int> RunMessageLoop();
+    // Runs this thread's messages, as the program's loop does, while waiting at most timeoutMs
+    // for `object` to be signalled: the windows paint, move and close meanwhile. A quit on the
+    // way ends the wait and is left for the program's loop.
+    enum class Waited { Signalled, TimedOut, Quit };
+    static Waited RunMessagesUntil(HANDLE object, DWORD timeoutMs);
 
     // The form of a window of ours; null for any other window.
     static Form* FromWindow(HWND hwnd);
@@ -81,6 +86,7 @@ class Form {
     // Runs messages until WM_QUIT, or until `modal` is unloaded (a quit on the way is left for
     // the program's loop). Returns the quit's exit code; nothing if a message could not be had.
     static std::optional<int> Pump(const Form* modal);
+    static void Dispatch(MSG& msg);
     static bool PreTranslate(MSG& msg);
     static void RegisterClassOnce(const wchar_t* className);
     SIZE OuterSize(const WindowTraits& traits, bool menu, int dpi) const;

@@ -1,7 +1,5 @@
 #include "win/SystemLibrary.h"
 
-#include <objbase.h>
-
 #include <string>
 
 HMODULE LoadSystemLibrary(const wchar_t* name) {
@@ -12,11 +10,17 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
     return LoadLibraryW(path.c_str());
 }
 
+const ApartmentCalls& Apartment() {
+    static const ApartmentCalls calls = {
+        SystemProc<decltype(ApartmentCalls::enter)>(L"ole32.dll", "CoInitializeEx"),
+        SystemProc<decltype(ApartmentCalls::leave)>(L"ole32.dll", "CoUninitialize")};
+    return calls;
+}
+
 void EnterComApartmentOnce() {
     static bool entered = false;
     if (entered) return;
     entered = true;
-    using CoInitializeExProc = HRESULT(WINAPI*)(LPVOID, DWORD);
-    if (const auto init = SystemProc<CoInitializeExProc>(L"ole32.dll", "CoInitializeEx"))
-        init(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    // Not entered (out of memory, say), the calls that need it fail on their own.
+    if (Apartment().enter) Apartment().enter(nullptr, SingleThreadedApartment);
 }

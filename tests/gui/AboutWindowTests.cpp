@@ -3,6 +3,7 @@
 #include "Launches.h"
 
 #include "AppInfo.h"
+#include "WebStuffFunctions.h"
 #include "frmAbout.h"
 #include "frmMain.h"
 #include "resource.h"
@@ -252,6 +253,55 @@ TEST_F(AboutWindow, TabReachesTheContactLinesAndEnterOrSpaceLaunchesThem) {
     EXPECT_TRUE(tabTo(GetDlgItem(about, IDOK))) << "Tab did not come back to OK";
     EXPECT_TRUE(WaitUntil([&] { return ColoursOn(mail) == mailAtRest; })) << "focus left shown";
     EXPECT_TRUE(WaitUntil([&] { return ColoursOn(web) == webAtRest; })) << "focus left shown";
+}
+
+// A desktop shell that does not answer holds nothing. Meanwhile the window answers, a second
+// request (sent from another thread) does nothing, and the window closes on request; after the
+// bound the failure message shows, owned by nothing once the window is gone, and what the shell
+// launches once it answers is the one launch; a click after that launches again. And with the
+// shell held again, Exit ends the program at once.
+TEST_F(AboutWindow, ADesktopThatDoesNotAnswerHoldsNothing) {
+    Handle(L"https", WindowsPath(LAUNCH_RECORDER_EXE));
+    HWND about = Open();
+    ASSERT_NE(about, nullptr);
+    HWND web = GetDlgItem(about, frmAbout::IdLabel5);
+    {
+        const DesktopHeld held;
+        ASSERT_TRUE(held.holds());
+        const ULONGLONG clicked = GetTickCount64();
+        Click(web);
+        Sleep(500);
+        DWORD_PTR answer = 0;
+        EXPECT_TRUE(SendMessageTimeoutW(about, WM_COMMAND,
+                                        MAKEWPARAM(frmAbout::IdLabel5, STN_CLICKED),
+                                        reinterpret_cast<LPARAM>(web), SMTO_NORMAL, 1000, &answer))
+            << "the window does not answer while the desktop is asked";
+        EXPECT_TRUE(SendMessageTimeoutW(about, WM_CLOSE, 0, 0, SMTO_NORMAL, 1000, &answer));
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 1000)) << "not closed at once";
+        const HWND box = app->WaitForMessageBox(ShellAnswerBoundMs + 2000);
+        ASSERT_NE(box, nullptr) << "no failure message after the bound";
+        EXPECT_GE(GetTickCount64() - clicked + 100, ShellAnswerBoundMs) << "not given its time";
+        EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr);
+        EXPECT_EQ(MessageBoxText(box), L"Error lauching web browser. Make sure that your web "
+                                       L"browser is correctly installed and configured");
+        CloseMessageBox(box);
+    }
+    const auto late = Launched();
+    ASSERT_TRUE(late) << "the shell did not launch once it answered";
+    EXPECT_EQ(_wcsicmp(late->parent.c_str(), L"explorer.exe"), 0) << late->parent;
+    EXPECT_FALSE(Launched(1500)) << "launched more than once";
+    about = Open();
+    ASSERT_NE(about, nullptr);
+    EXPECT_TRUE(ClickForTheDesktop(GetDlgItem(about, frmAbout::IdLabel5)))
+        << "a click after a refused launch launched nothing";
+
+    const DesktopHeld held;
+    Click(GetDlgItem(about, frmAbout::IdLabel5));
+    Sleep(300);
+    PostMessageW(about, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitUntil([&] { return !IsWindow(about); }, 1000)) << "not closed at once";
+    PostMessageW(app->main(), WM_COMMAND, MAKEWPARAM(frmMain::IdFileExit, 0), 0);
+    EXPECT_TRUE(app->WaitForExit(1000)) << "Exit did not end the program at once";
 }
 
 TEST_F(AboutWindow, OnlyTheAddressLinesLaunchAnything) {

@@ -6,6 +6,7 @@
 
 #include <exdisp.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 
@@ -104,6 +105,40 @@ bool DesktopAnswers(DWORD timeoutMs) {
     const bool answers = WaitUntil(DesktopAnswersNow, timeoutMs);
     if (ownApartment) CoUninitialize();
     return answers;
+}
+
+DesktopHeld::DesktopHeld() {
+    std::vector<DWORD> shells;
+    const HANDLE processes = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W process{};
+    process.dwSize = sizeof process;
+    for (BOOL more = Process32FirstW(processes, &process); more;
+         more = Process32NextW(processes, &process))
+        if (_wcsicmp(process.szExeFile, L"explorer.exe") == 0)
+            shells.push_back(process.th32ProcessID);
+    CloseHandle(processes);
+    const HANDLE threads = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 thread{};
+    thread.dwSize = sizeof thread;
+    for (BOOL more = Thread32First(threads, &thread); more; more = Thread32Next(threads, &thread)) {
+        if (std::find(shells.begin(), shells.end(), thread.th32OwnerProcessID) == shells.end())
+            continue;
+        if (const HANDLE held = OpenThread(THREAD_SUSPEND_RESUME, FALSE, thread.th32ThreadID)) {
+            if (SuspendThread(held) != static_cast<DWORD>(-1))
+                threads_.push_back(held);
+            else
+                CloseHandle(held);
+        }
+    }
+    CloseHandle(threads);
+    EXPECT_TRUE(holds()) << "no thread of explorer.exe to hold";
+}
+
+DesktopHeld::~DesktopHeld() {
+    for (const HANDLE thread : threads_) {
+        ResumeThread(thread);
+        CloseHandle(thread);
+    }
 }
 
 void Click(HWND window) {

@@ -2,6 +2,8 @@
 
 #include "../TestRegistry.h"
 
+#include <windows.h>
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,7 +18,7 @@ struct LaunchRecord {
 
 // The mail and web schemes of the prefix, pointed where a test wants them for the life of the
 // object, and what the stand-in program recorded of its launches. Made once the desktop shell
-// answers, as it always does on Windows: under Wine its process comes and goes with the
+// answers, as it does wherever Windows has one: under Wine its process comes and goes with the
 // session's windows, and a launch asked of it while it starts or ends may hang for seconds.
 class LaunchHandlers {
   public:
@@ -42,6 +44,21 @@ class LaunchHandlers {
 // launch: its list of windows holds the desktop. Under Wine, only in a session started on a
 // finished prefix.
 bool DesktopAnswers(DWORD timeoutMs = 0);
+
+// The desktop shell (explorer.exe) held still for the life of the object, every thread of it
+// suspended: a shell that does not answer, as a hung extension or a dead network drive leaves
+// it. A call to it then waits until the object goes.
+class DesktopHeld {
+  public:
+    DesktopHeld();
+    DesktopHeld(const DesktopHeld&) = delete;
+    DesktopHeld& operator=(const DesktopHeld&) = delete;
+    ~DesktopHeld();
+    bool holds() const { return !threads_.empty(); }
+
+  private:
+    std::vector<HANDLE> threads_;
+};
 
 // A click of the left button on a window, as the mouse delivers it.
 void Click(HWND window);

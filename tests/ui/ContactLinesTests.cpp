@@ -4,6 +4,8 @@
 #include "../gui/Driver.h"
 #include "../gui/Launches.h"
 #include "InProcess.h"
+#include "AppInfo.h"
+#include "WebStuffFunctions.h"
 #include "frmAbout.h"
 
 #include <gtest/gtest.h>
@@ -282,6 +284,99 @@ TEST_F(ContactLines, DefaultActionOpensTheLineAsAClickDoes) {
         EXPECT_EQ((*gone)->get_accRole(Self(), &role), CO_E_OBJNOTCONNECTED);
         EXPECT_EQ((*gone)->get_accState(Self(), &state), CO_E_OBJNOTCONNECTED);
     }
+}
+
+// However long after the last launch, a key opens the focused line: here Enter, as the keyboard
+// delivers it, stamped 25 days on (past half the range of the tick count the stamps wrap in).
+TEST_F(ContactLines, AKeyAfterALongIdleStillOpensTheLine) {
+    LaunchHandlers launches;
+    launches.HandleWithRecorder();
+    SetForegroundWindow(about.hwnd());
+    SetFocus(mail);
+    ASSERT_EQ(GetFocus(), mail);
+    SendMessageW(mail, WM_KEYDOWN, VK_RETURN, 1);
+    ASSERT_TRUE(launches.Launched()) << "Enter opened nothing";
+
+    const DWORD later = GetTickCount() + 25u * 24 * 60 * 60 * 1000;
+    INPUT enter[2] = {};
+    for (INPUT& key : enter) {
+        key.type = INPUT_KEYBOARD;
+        key.ki.wVk = VK_RETURN;
+        key.ki.time = later;
+    }
+    enter[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ASSERT_EQ(SendInput(2, enter, sizeof(INPUT)), 2u);
+    MSG down{};
+    ASSERT_TRUE(WaitUntil([&] {
+        return PeekMessageW(&down, mail, WM_KEYDOWN, WM_KEYDOWN, PM_NOREMOVE) != FALSE;
+    })) << "the key did not arrive";
+    EXPECT_EQ(down.time, later) << "not stamped as the keyboard was told";
+    Pump();
+    EXPECT_TRUE(launches.Launched()) << "dropped after a long idle";
+}
+
+// The desktop shell as a stand-in: it gives `answer` after `delayMs`.
+struct StandIn {
+    DesktopWalk answer;
+    DWORD delayMs = 0;
+};
+StandIn standIn;
+DesktopWalk StandInDesktop(const std::wstring&, const wchar_t*) {
+    Sleep(standIn.delayMs);
+    return standIn.answer;
+}
+
+// This process launches the target itself only where there is no desktop shell to ask; once
+// there is one, a failure at any step and any answer of its ShellExecute but S_OK are refusals,
+// and nothing is launched.
+TEST_F(ContactLines, OnlyWithoutADesktopShellDoesTheProgramLaunchItself) {
+    LaunchHandlers launches;
+    launches.HandleWithRecorder();
+    const struct {
+        DesktopWalk answer;
+        bool direct;
+    } cases[] = {
+        {{DesktopWalk::ShellWindows, REGDB_E_CLASSNOTREG}, true},
+        {{DesktopWalk::FindDesktop, S_FALSE}, true},
+        {{DesktopWalk::ShellWindows, HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE)}, false},
+        {{DesktopWalk::Reach, E_NOINTERFACE}, false},
+        {{DesktopWalk::Execute, RPC_E_DISCONNECTED}, false},
+        {{DesktopWalk::Execute, S_FALSE}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.answer.step << " " << std::hex << c.answer.result);
+        standIn = {c.answer};
+        EXPECT_EQ(ShellLaunch(WebSiteAddress, StandInDesktop),
+                  c.direct ? LaunchOutcome::Launched : LaunchOutcome::Refused);
+        const auto launched = launches.Launched(c.direct ? 10000 : 1500);
+        ASSERT_EQ(launched.has_value(), c.direct);
+        if (launched) {
+            EXPECT_EQ(launched->target, WebSiteAddress);
+            EXPECT_EQ(_wcsicmp(launched->parent.c_str(), L"ui_tests.exe"), 0) << launched->parent;
+        }
+    }
+}
+
+// A desktop shell that does not answer holds nothing: the windows go on (here, the About window
+// closes on request), and after the bound the launch counts as refused; a quit ends the wait at
+// once and is left for the program's loop.
+TEST_F(ContactLines, ADesktopThatDoesNotAnswerIsGivenUpAfterTheBound) {
+    standIn = {{DesktopWalk::Execute, S_OK}, ShellAnswerBoundMs + 2000};
+    PostMessageW(about.hwnd(), WM_CLOSE, 0, 0);
+    ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(ShellLaunch(WebSiteAddress, StandInDesktop), LaunchOutcome::Refused);
+    const ULONGLONG waited = GetTickCount64() - start;
+    EXPECT_GE(waited + 50, ShellAnswerBoundMs); // tick counts are coarse
+    EXPECT_LT(waited, ShellAnswerBoundMs + 1000);
+    EXPECT_FALSE(about.IsLoaded()) << "the About window did not close meanwhile";
+
+    PostQuitMessage(3);
+    start = GetTickCount64();
+    EXPECT_EQ(ShellLaunch(WebSiteAddress, StandInDesktop), LaunchOutcome::Abandoned);
+    EXPECT_LT(GetTickCount64() - start, 1000u);
+    MSG quit{};
+    EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(quit.wParam, 3u);
 }
 
 } // namespace

@@ -70,26 +70,37 @@ TEST(ShellResult, AboveThirtyTwoAsSigned32BitIsSuccess) {
     EXPECT_TRUE(ShellLaunchSucceeded(0x100000021LL)); // high bits beyond 32 are not read
 }
 
-// Only a process elevated through UAC asks the desktop; the desktop's answer decides between
-// nothing, the failure message and the process's own launch.
+// Only a process elevated through UAC asks the desktop. Only where there is no desktop shell to
+// ask does the process launch itself; once there is one, anything but its S_OK is a refusal,
+// since the shell may have launched already or may still.
 TEST(ShellResult, RouteByElevationAndOutcomeByDesktopAnswer) {
     EXPECT_EQ(RouteFor(TokenElevationTypeFull), LaunchRoute::Desktop);
     EXPECT_EQ(RouteFor(TokenElevationTypeLimited), LaunchRoute::Direct);
     EXPECT_EQ(RouteFor(TokenElevationTypeDefault), LaunchRoute::Direct);
+    const HRESULT disconnected = RPC_E_DISCONNECTED,
+                  gone = HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE);
     const struct {
-        HRESULT result;
+        DesktopWalk walk;
         DesktopAnswer answer;
     } cases[] = {
-        {S_OK, DesktopAnswer::Launched},
-        {S_FALSE, DesktopAnswer::Refused},
-        {2, DesktopAnswer::Refused}, // a success that is no launch is not retried
-        {E_FAIL, DesktopAnswer::Unavailable},
-        {REGDB_E_CLASSNOTREG, DesktopAnswer::Unavailable},
-        {HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE), DesktopAnswer::Unavailable},
-        {E_NOINTERFACE, DesktopAnswer::Unavailable},
+        {{DesktopWalk::ShellWindows, REGDB_E_CLASSNOTREG}, DesktopAnswer::Unavailable},
+        {{DesktopWalk::ShellWindows, CO_E_SERVER_EXEC_FAILURE}, DesktopAnswer::Unavailable},
+        {{DesktopWalk::FindDesktop, S_FALSE}, DesktopAnswer::Unavailable},
+        // A shell that restarts, is busy or went away mid-call is still there.
+        {{DesktopWalk::ShellWindows, gone}, DesktopAnswer::Refused},
+        {{DesktopWalk::ShellWindows, E_OUTOFMEMORY}, DesktopAnswer::Refused},
+        {{DesktopWalk::FindDesktop, E_FAIL}, DesktopAnswer::Refused},
+        {{DesktopWalk::FindDesktop, disconnected}, DesktopAnswer::Refused},
+        {{DesktopWalk::Reach, E_NOINTERFACE}, DesktopAnswer::Refused},
+        {{DesktopWalk::Reach, REGDB_E_CLASSNOTREG}, DesktopAnswer::Refused},
+        {{DesktopWalk::Execute, S_OK}, DesktopAnswer::Launched},
+        {{DesktopWalk::Execute, S_FALSE}, DesktopAnswer::Refused},
+        {{DesktopWalk::Execute, 2}, DesktopAnswer::Refused}, // a success that is no launch
+        {{DesktopWalk::Execute, gone}, DesktopAnswer::Refused},
+        {{DesktopWalk::Execute, REGDB_E_CLASSNOTREG}, DesktopAnswer::Refused},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(AnswerOf(c.result), c.answer) << std::hex << c.result;
+        EXPECT_EQ(AnswerOf(c.walk), c.answer) << c.walk.step << " " << std::hex << c.walk.result;
 }
 
 TEST(LabelInk, HighContrastTakesTheSystemsColoursForTheDesignedOnes) {
