@@ -93,19 +93,20 @@ const Form::WindowTraits& frmAbout::Traits() const {
 
 void frmAbout::CreateControls() {
     cmdOK =
-        AddControl(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, 3600, 2520, 1467, 345);
-    picIcon = AddControl(L"STATIC", L"", SS_OWNERDRAW, IdIcon, 240, 240, 540, 540);
-    lblVersion = AddControl(L"STATIC", L"Version", SS_LEFT, IdVersion, 1050, 780, 4092, 225);
-    lblTitle = AddControl(L"STATIC", L"Application Title", SS_LEFT, IdTitle, 1050, 240, 4092, 480);
+        AddControl(L"BUTTON", L"OK", WS_TABSTOP | BS_DEFPUSHBUTTON, IDOK, {3600, 2520, 1467, 345});
+    picIcon = AddControl(L"STATIC", L"", SS_OWNERDRAW, IdIcon, {240, 240, 540, 540});
+    lblVersion = AddControl(L"STATIC", L"Version", SS_LEFT, IdVersion, {1050, 780, 4092, 225});
+    lblTitle =
+        AddControl(L"STATIC", L"Application Title", SS_LEFT, IdTitle, {1050, 240, 4092, 480});
     lblDescription =
-        AddControl(L"STATIC", Description, SS_LEFT, IdDescription, 1050, 1125, 4095, 1050);
-    AddControl(L"STATIC", L"Feedback:", SS_LEFT, IdLabel1, 240, 2280, 855, 255);
-    AddControl(L"STATIC", L"Website:", SS_LEFT, IdLabel2, 240, 2520, 735, 255);
-    AddControl(L"STATIC", CopyrightLine, SS_LEFT, IdLabel3, 240, 2760, 2535, 255);
-    Label4 = AddControl(L"STATIC", FeedbackAddress, SS_LEFT | SS_NOTIFY, IdLabel4, 1080, 2280, 2295,
-                        255);
-    Label5 =
-        AddControl(L"STATIC", WebSiteAddress, SS_LEFT | SS_NOTIFY, IdLabel5, 1080, 2520, 2055, 255);
+        AddControl(L"STATIC", Description, SS_LEFT, IdDescription, {1050, 1125, 4095, 1050});
+    AddControl(L"STATIC", L"Feedback:", SS_LEFT, IdLabel1, {240, 2280, 855, 255});
+    AddControl(L"STATIC", L"Website:", SS_LEFT, IdLabel2, {240, 2520, 735, 255});
+    AddControl(L"STATIC", CopyrightLine, SS_LEFT, IdLabel3, {240, 2760, 2535, 255});
+    Label4 = AddControl(L"STATIC", FeedbackAddress, SS_LEFT | SS_NOTIFY, IdLabel4,
+                        {1080, 2280, 2295, 255});
+    Label5 = AddControl(L"STATIC", WebSiteAddress, SS_LEFT | SS_NOTIFY, IdLabel5,
+                        {1080, 2520, 2055, 255});
     // Links for the mouse, the keyboard (after OK in the tab order) and screen readers.
     MakeLink(Label4);
     MakeLink(Label5);
@@ -190,14 +191,16 @@ LRESULT frmAbout::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 // The etched rule: Line1(1) grey and one pixel high, Line1(0) white and two pixels high below,
-// at 96 DPI; as much thicker as the DPI is higher.
+// at 96 DPI; as much thicker as the DPI is higher. Where the rounded lines would overlap (at
+// 175%, 1.75 pixels apart), the white one starts below the grey.
 void frmAbout::DrawLine1(HDC dc) const {
     const GdiObject<HBRUSH> grey(CreateSolidBrush(RGB(128, 128, 128)));
     const GdiObject<HBRUSH> white(CreateSolidBrush(RGB(255, 255, 255)));
     const RECT line1 = {TwipsToPixelsX(225), TwipsToPixelsY(2190), TwipsToPixelsX(5280),
                         TwipsToPixelsY(2190) + MulDiv(1, Dpi(), 96)};
-    const RECT line0 = {TwipsToPixelsX(240), TwipsToPixelsY(2205), TwipsToPixelsX(5280),
-                        TwipsToPixelsY(2205) + MulDiv(2, Dpi(), 96)};
+    const LONG top0 = std::max<LONG>(TwipsToPixelsY(2205), line1.bottom);
+    const RECT line0 = {TwipsToPixelsX(240), top0, TwipsToPixelsX(5280),
+                        top0 + MulDiv(2, Dpi(), 96)};
     FillRect(dc, &line1, grey.get());
     FillRect(dc, &line0, white.get());
 }

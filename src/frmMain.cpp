@@ -78,15 +78,15 @@ void frmMain::CreateControls() {
     // at creation is that of its open list, so the list gets room here and the field is fitted
     // below.
     const DWORD combo = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL;
-    AddControl(L"STATIC", L"Choose the Logon screen Screen Saver", SS_LEFT, IdLabel1, 360, 120,
-               2055, 375);
-    Combo1 = AddControl(L"COMBOBOX", L"Combo1", combo | CBS_SORT, IdCombo1, 360, 600, 1935, 3000);
+    AddControl(L"STATIC", L"Choose the Logon screen Screen Saver", SS_LEFT, IdLabel1,
+               {360, 120, 2055, 375});
+    Combo1 = AddControl(L"COMBOBOX", L"Combo1", combo | CBS_SORT, IdCombo1, {360, 600, 1935, 3000});
     btnApply = AddControl(L"BUTTON", L"&Apply", WS_TABSTOP | WS_DISABLED | BS_PUSHBUTTON, IdApply,
-                          600, 1080, 1335, 375);
-    btnExit =
-        AddControl(L"BUTTON", L"E&xit", WS_TABSTOP | BS_PUSHBUTTON, IdExit, 2400, 1080, 1335, 375);
-    AddControl(L"STATIC", L"Select the timeout value", SS_LEFT, IdLabel2, 2640, 120, 1215, 375);
-    Combo2 = AddControl(L"COMBOBOX", L"", combo, IdCombo2, 2640, 600, 1215, 1800);
+                          {600, 1080, 1335, 375});
+    btnExit = AddControl(L"BUTTON", L"E&xit", WS_TABSTOP | BS_PUSHBUTTON, IdExit,
+                         {2400, 1080, 1335, 375});
+    AddControl(L"STATIC", L"Select the timeout value", SS_LEFT, IdLabel2, {2640, 120, 1215, 375});
+    Combo2 = AddControl(L"COMBOBOX", L"", combo, IdCombo2, {2640, 600, 1215, 1800});
 
     for (const TimeoutEntry& entry : TimeoutTable) {
         const LRESULT index =

@@ -86,6 +86,7 @@ void Form::Load(HWND owner) {
     scale_.SetIcons(hwnd_);
     loadedForms.push_back(this);
     CreateControls();
+    scale_.FitLabels();
     FitControls();
     Form_Load();
 }
@@ -201,13 +202,14 @@ bool Form::PreTranslate(MSG& msg) {
 }
 
 HWND Form::AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id,
-                      int left, int top, int width, int height) {
+                      TwipsBox box) {
     HWND control = CreateWindowExW(
-        0, windowClass, text, WS_CHILD | WS_VISIBLE | style, TwipsToPixelsX(left),
-        TwipsToPixelsY(top), TwipsToPixelsX(width), TwipsToPixelsY(height), hwnd_,
+        0, windowClass, text, WS_CHILD | WS_VISIBLE | style, TwipsToPixelsX(box.left),
+        TwipsToPixelsY(box.top), TwipsToPixelsX(box.width), TwipsToPixelsY(box.height), hwnd_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(DefaultFont()), FALSE);
-    scale_.Place(control, left, top, width, height);
+    const bool label = lstrcmpiW(windowClass, L"STATIC") == 0 && (style & SS_TYPEMASK) == SS_LEFT;
+    scale_.Place(control, box, label);
     return control;
 }
 

@@ -77,8 +77,8 @@ class Form {
     virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
 
     // Creates a child control at a position and size given in twips, in the default font.
-    HWND AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id, int left,
-                    int top, int width, int height);
+    HWND AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id,
+                    TwipsBox box);
     void CentreOver(HWND reference);
 
   private:

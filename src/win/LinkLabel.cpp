@@ -22,16 +22,10 @@ void ReportClick(HWND link) {
                  reinterpret_cast<LPARAM>(link));
 }
 
-// Where the label's text lies, as the label draws it: wrapped at its width from its top left
-// corner, with a pixel to spare right and below where the label has it.
+// Where the label's text lies, with a pixel to spare right and below where the label has it.
 RECT TextRect(HWND link, HDC dc) {
-    RECT client;
+    RECT client, r = LabelTextExtent(link, dc);
     GetClientRect(link, &client);
-    const std::wstring text = WindowText(link);
-    RECT r = {0, 0, client.right, 0};
-    const SelectInDc font(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(link, WM_GETFONT, 0, 0)));
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
-              DT_CALCRECT | DT_WORDBREAK | DT_EXPANDTABS);
     r.right = std::min(r.right + 1, client.right);
     r.bottom = std::min(r.bottom + 1, client.bottom);
     return r;

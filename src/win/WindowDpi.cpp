@@ -3,6 +3,7 @@
 #include "resource.h"
 #include "win/DialogFont.h"
 #include "win/SystemLibrary.h"
+#include "win/WindowText.h"
 
 namespace {
 
@@ -54,8 +55,21 @@ RECT WindowDpi::Frame(int dpi, int clientWidth, int clientHeight, DWORD style, b
     return frame;
 }
 
-void WindowDpi::Place(HWND control, int left, int top, int width, int height) {
-    placed_.push_back({control, left, top, width, height});
+void WindowDpi::Place(HWND control, TwipsBox box, bool label) {
+    placed_.push_back({control, box, label});
+}
+
+void WindowDpi::FitLabels() const {
+    for (const Placed& p : placed_) {
+        if (!p.label) continue;
+        const HDC dc = GetDC(p.control);
+        const int lines = LabelTextExtent(p.control, dc).bottom;
+        ReleaseDC(p.control, dc);
+        const int designed = Px(p.box.height);
+        SetWindowPos(p.control, nullptr, 0, 0, Px(p.box.width),
+                     lines > designed + 1 ? lines : designed,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void WindowDpi::Change(HWND window, int dpi) {
@@ -68,10 +82,12 @@ void WindowDpi::Change(HWND window, int dpi) {
     for (const Placed& p : placed_) {
         SendMessageW(p.control, WM_SETFONT, reinterpret_cast<WPARAM>(font()), FALSE);
         if (moves)
-            moves = DeferWindowPos(moves, p.control, nullptr, Px(p.left), Px(p.top), Px(p.width),
-                                   Px(p.height), SWP_NOZORDER | SWP_NOACTIVATE);
+            moves =
+                DeferWindowPos(moves, p.control, nullptr, Px(p.box.left), Px(p.box.top),
+                               Px(p.box.width), Px(p.box.height), SWP_NOZORDER | SWP_NOACTIVATE);
     }
     if (moves) EndDeferWindowPos(moves);
+    FitLabels();
     SetIcons(window);
 }
 

@@ -4,7 +4,14 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <vector>
+
+// A control's place in its window's client area, in twips, as the design gives it. (Sixteen bits
+// each: a whole place fits in one register where the program passes it.)
+struct TwipsBox {
+    std::int16_t left, top, width, height;
+};
 
 // What a window's layout depends on: its DPI, the dialog font decided for it, its icons, and
 // the twips of each control, so that all of it can be laid out again when the DPI changes.
@@ -30,8 +37,12 @@ class WindowDpi {
     // The window rectangle around a client area of this size at a DPI.
     RECT Frame(int dpi, int clientWidth, int clientHeight, DWORD style, bool menu,
                DWORD exStyle) const;
-    // A control of the window, at its place in twips, now and after every change.
-    void Place(HWND control, int left, int top, int width, int height);
+    // A control of the window, at its place in twips, now and after every change. A label may
+    // grow to its text (FitLabels).
+    void Place(HWND control, TwipsBox box, bool label);
+    // Each label at least as tall as its text's lines, less the one empty row that the design
+    // itself loses at 96 DPI: where its twips fall short of more, it grows downwards to them.
+    void FitLabels() const;
     // Lays every control out again at a new DPI, in the font decided at it (the old font is
     // freed once no control uses it), and gives the window its icons at that DPI's sizes.
     void Change(HWND window, int dpi);
@@ -43,7 +54,8 @@ class WindowDpi {
   private:
     struct Placed {
         HWND control;
-        int left, top, width, height;
+        TwipsBox box;
+        bool label;
     };
     int dpi_ = 96;
     int screenDpi_ = 96;

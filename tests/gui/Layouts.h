@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 // The designed place of each control, in twips of its window's client area.
 struct TwipsRect {
     int id, left, top, width, height;
@@ -33,8 +35,9 @@ inline const TwipsRect AboutLayout[] = {
 };
 
 // The control of `window` that the entry names, where its twips put it at that DPI (the
-// screen's by default), to the pixel.
-inline void ExpectAtTwips(HWND window, const TwipsRect& t, int dpi = 0) {
+// screen's by default), to the pixel; a label that its twips leave short of its text may be as
+// tall as `grownTo` instead.
+inline void ExpectAtTwips(HWND window, const TwipsRect& t, int dpi = 0, int grownTo = 0) {
     const auto px = [dpi](int twips) { return dpi ? MulDiv(twips, dpi, 1440) : PxX(twips); };
     const HWND control = GetDlgItem(window, t.id);
     const RECT r = RectInClient(control, window);
@@ -42,5 +45,6 @@ inline void ExpectAtTwips(HWND window, const TwipsRect& t, int dpi = 0) {
     EXPECT_NEAR(r.left, px(t.left), 1);
     EXPECT_NEAR(r.top, px(t.top), 1);
     EXPECT_NEAR(r.right - r.left, px(t.width), 1);
-    EXPECT_NEAR(r.bottom - r.top, px(t.height), 1);
+    EXPECT_GE(r.bottom - r.top, px(t.height) - 1);
+    EXPECT_LE(r.bottom - r.top, std::max(px(t.height) + 1, grownTo));
 }

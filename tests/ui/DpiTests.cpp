@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -27,8 +28,8 @@ int Px(int twips, int dpi) {
 }
 
 // The text as the control draws it: wrapped at its width (a label) or on one line inside the
-// button's edges, in its own font.
-void ExpectWholeText(HWND control) {
+// button's edges, in its own font. Gives the height of its lines.
+int ExpectWholeText(HWND control) {
     const bool button = ClassOf(control) == L"Button";
     const std::wstring text = Text(control);
     RECT client;
@@ -44,16 +45,20 @@ void ExpectWholeText(HWND control) {
     ReleaseDC(control, dc);
     SCOPED_TRACE(text);
     EXPECT_LE(need.right - need.left, client.right - client.left) << "too wide";
-    // A two-line label designed for 96 DPI is one pixel short of its last line's descent.
+    // A two-line label designed for 96 DPI is one pixel short of its last line's descent, an
+    // empty row; never more.
     EXPECT_LE(need.bottom - need.top, client.bottom - client.top + (button ? 0 : 1))
         << "lines cut off";
+    return need.bottom - need.top;
 }
 
+// Every control at its twips, a label grown downwards at most to its lines; every text whole.
 void ExpectLaidOut(HWND window, const TwipsRect* layout, size_t count, int dpi) {
     for (size_t i = 0; i < count; ++i) {
-        ExpectAtTwips(window, layout[i], dpi);
         const HWND control = GetDlgItem(window, layout[i].id);
-        if (ClassOf(control) != L"ComboBox") ExpectWholeText(control);
+        const std::wstring kind = ClassOf(control);
+        const int lines = kind == L"ComboBox" ? 0 : ExpectWholeText(control);
+        ExpectAtTwips(window, layout[i], dpi, kind == L"Static" ? lines : 0);
     }
 }
 
@@ -232,8 +237,21 @@ TEST(AtThisDpi, AboutsIconIsCrisp) {
     Form::RunMessageLoop();
 }
 
+// How many tests a GoogleTest JSON report says were run; 0 if it cannot be read.
+int TestsRunIn(const std::wstring& report) {
+    std::string json;
+    if (FILE* file = _wfopen(report.c_str(), L"rb")) {
+        char chunk[4096];
+        for (size_t got; (got = fread(chunk, 1, sizeof chunk, file)) > 0;)
+            json.append(chunk, got);
+        fclose(file);
+    }
+    const size_t at = json.find("\"tests\": "); // the first is the whole run's
+    return at == std::string::npos ? 0 : std::atoi(json.c_str() + at + 9);
+}
+
 // Runs this program's checks named by `filter` in a copy of it started at a DPI (Wine reads it
-// at start-up).
+// at start-up). A filter that matches nothing fails: GoogleTest passes it, running nothing.
 void CheckInACopyStartedAt(int atDpi, const wchar_t* filter) {
     const std::wstring desktop = L"Control Panel\\Desktop";
     ValueBackup saved(HKEY_CURRENT_USER, desktop, L"LogPixels");
@@ -241,10 +259,14 @@ void CheckInACopyStartedAt(int atDpi, const wchar_t* filter) {
     PutRaw(HKEY_CURRENT_USER, desktop, L"LogPixels", REG_DWORD, &dpi, sizeof dpi);
     SetEnvironmentVariableW(L"QUILLMERE_EXPECTED_DPI", std::to_wstring(dpi).c_str());
 
-    wchar_t self[MAX_PATH];
+    wchar_t self[MAX_PATH], temp[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring command =
-        L"\"" + std::wstring(self) + L"\" --gtest_filter=" + filter + L" --gtest_brief=1";
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring report = temp + std::wstring(L"quillmere-dpi-") + std::to_wstring(dpi) +
+                                L"-" + std::to_wstring(GetCurrentProcessId()) + L".json";
+    DeleteFileW(report.c_str());
+    std::wstring command = L"\"" + std::wstring(self) + L"\" --gtest_filter=" + filter +
+                           L" --gtest_brief=1 --gtest_output=json:" + report;
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -259,9 +281,11 @@ void CheckInACopyStartedAt(int atDpi, const wchar_t* filter) {
     CloseHandle(pi.hProcess);
     EXPECT_TRUE(ended);
     EXPECT_EQ(code, 0u) << "failed at " << dpi << " DPI (its output is above)";
+    EXPECT_GT(TestsRunIn(report), 0) << "no test matched " << filter;
+    DeleteFileW(report.c_str());
 }
 
-// Every check at the DPIs whose font the designed boxes hold.
+// Every check at 125%, 150% and 200%, whose font the designed boxes hold.
 class HighDpi : public ::testing::TestWithParam<int> {};
 
 TEST_P(HighDpi, SameCheckInAProcessStartedAtIt) {
@@ -270,12 +294,12 @@ TEST_P(HighDpi, SameCheckInAProcessStartedAtIt) {
 
 INSTANTIATE_TEST_SUITE_P(Dpi, HighDpi, ::testing::Values(120, 144, 192));
 
-// At 175%, 225% and 250%, which laptops often have, the icon is still one of its images, whole
-// or magnified (at 250%).
+// And at 175%, 225% and 250%, which laptops often have, where the font's lines outgrow the
+// two-line labels' twips and the icon is magnified (at 250%).
 class CommonScale : public ::testing::TestWithParam<int> {};
 
-TEST_P(CommonScale, AboutsIconIsCrispInAProcessStartedAtIt) {
-    CheckInACopyStartedAt(GetParam(), L"AtThisDpi.AboutsIconIsCrisp");
+TEST_P(CommonScale, SameCheckInAProcessStartedAtIt) {
+    CheckInACopyStartedAt(GetParam(), L"AtThisDpi.*");
 }
 
 INSTANTIATE_TEST_SUITE_P(Dpi, CommonScale, ::testing::Values(168, 216, 240));
