@@ -1,9 +1,9 @@
 #!/usr/bin/python3
 """The release command's output folder. It may be new, empty, or a release that the command made:
 its marker, .quillmere-release (a plain file, never a link), lists the files by name, and the
-folder holds those files, plain files all, in no folders but win32/ and win64/. Nothing else is
-ever touched, and nothing is read or written through a symbolic link: every step goes through
-folder handles opened without following links.
+folder holds those files, plain files all, in no folders but win32/, win64/, winget/ and scoop/.
+Nothing else is ever touched, and nothing is read or written through a symbolic link: every
+step goes through folder handles opened without following links.
 
   release-folder.py check OUT       exit 1, with the reason, if OUT may not take a release
   release-folder.py replace OUT NEW checks OUT again, then replaces the earlier release with
@@ -16,8 +16,9 @@ import stat
 import sys
 
 MARKER = ".quillmere-release"
-FOLDERS = ("win32", "win64")
-MADE = re.compile(r"Quillmere-[0-9.]+-win(32|64)\.zip|win(32|64)/Quillmere\.exe|BUILDINFO\.txt|SHA256SUMS")
+FOLDERS = ("win32", "win64", "winget", "scoop")
+MADE = re.compile(r"Quillmere-[0-9.]+-win(32|64)\.zip|win(32|64)/Quillmere\.exe|BUILDINFO\.txt|SHA256SUMS"
+                  r"|winget/Quillmere\.Quillmere(\.installer|\.locale\.en-US)?\.yaml|scoop/quillmere\.json")
 NOFOLLOW = os.O_NOFOLLOW | os.O_CLOEXEC
 
 
@@ -114,6 +115,10 @@ def replace(out, new, names):
         earlier = earlier_release(out, fd)
         for path in earlier + [MARKER]:
             remove(path, fd)
+        # A release without manifests leaves no empty folder of an earlier one's.
+        for folder in FOLDERS:
+            with contextlib.suppress(OSError):  # not there, not empty, or not a folder
+                os.rmdir(folder, dir_fd=fd)
         write(MARKER, "".join(name + "\n" for name in names).encode(), fd)
         for name in names:
             with open(os.path.join(new, name), "rb") as file:

@@ -1,14 +1,20 @@
 #!/usr/bin/env bash
 # The release command: builds the i686 release and the x86_64 build from the current commit and
 # writes to dist/ (or --out DIR):
-#   Quillmere-<version>-win32.zip, Quillmere-<version>-win64.zip  (the exe and README.txt)
+#   Quillmere-<version>-win32.zip, Quillmere-<version>-win64.zip  (the exe, README.txt,
+#                                        LICENSE.txt and THIRD-PARTY-NOTICES.txt)
 #   win32/Quillmere.exe, win64/Quillmere.exe                      (the same exes, to check)
+#   winget/Quillmere.Quillmere*.yaml, scoop/quillmere.json        (with --url: the manifests)
 #   BUILDINFO.txt                                                 (commit, time, toolchain)
 #   SHA256SUMS                                                    (for all of the above)
 # Everything comes from the commit: the sources, the version and the guide. Uncommitted changes
-# are left out. The bytes depend only on the commit and the toolchain in BUILDINFO.txt.
+# are left out. The bytes depend only on the commit, the URL and the toolchain in BUILDINFO.txt.
 #
-#   scripts/release.sh [--sign CERT.pfx] [--out DIR]
+#   scripts/release.sh [--sign CERT.pfx] [--url BASE] [--out DIR]
+#
+# --url BASE is where the zips will be published: BASE followed by a zip's name must download
+# it (so BASE ends in /). With it, the winget manifests (schema 1.10.0) and the Scoop manifest
+# name both zips by that URL and their SHA-256; without it, none is written.
 #
 # --sign signs both exes with Authenticode (SHA-256) before they are zipped and summed; the
 # certificate's password comes from QUILLMERE_SIGN_PASSWORD (unset or empty: a certificate
@@ -22,15 +28,19 @@ set -euo pipefail
 password=${QUILLMERE_SIGN_PASSWORD-}
 unset QUILLMERE_SIGN_PASSWORD
 root=$(cd "$(dirname "$0")/.." && pwd)
-cert= out="$root/dist"
+cert= url= out="$root/dist"
 while [ $# -gt 0 ]; do
     case $1 in
     --sign) cert=$(realpath "${2:?--sign needs a .pfx file}"); shift 2 ;;
+    --url) url=${2:?--url needs the address the zips will be published under}; shift 2 ;;
     --out) out=$(realpath -m "${2:?--out needs a folder}"); shift 2 ;;
-    *) echo "usage: release.sh [--sign CERT.pfx] [--out DIR]" >&2; exit 2 ;;
+    *) echo "usage: release.sh [--sign CERT.pfx] [--url BASE] [--out DIR]" >&2; exit 2 ;;
     esac
 done
 refuse() { echo "release.sh: $*; nothing was changed." >&2; exit 1; }
+# It goes into YAML and JSON as it is: an address, with nothing either would read otherwise.
+url_form='^https?://[A-Za-z0-9._~:/?&=%+@!$,;-]+/$'
+[ -z "$url" ] || [[ $url =~ $url_form ]] || refuse "--url $url is not an http(s) address ending in /"
 # Debian's own Python and zlib make the zips, whatever else is first on the PATH.
 python=/usr/bin/python3
 
@@ -100,19 +110,22 @@ rm -f "$work/pass"
     echo "$versions"
 } >"$work/out/BUILDINFO.txt"
 
-# Zips with a fixed entry order, the commit's time and fixed permissions; README.txt with
+# Zips with a fixed entry order, the commit's time and fixed permissions; the texts with
 # Windows line endings.
-"$python" - "$work/out" "$version" "$work/src/release/README.txt" <<'PY'
+"$python" - "$work/out" "$version" "$work/src" <<'PY'
 import os, sys, time, zipfile
-out, version, readme = sys.argv[1:]
+out, version, src = sys.argv[1:]
 stamp = time.gmtime(int(os.environ["SOURCE_DATE_EPOCH"]))[:6]
-text = open(readme, encoding="utf-8").read().replace("@VERSION@", version)
-text = text.replace("\r\n", "\n").replace("\n", "\r\n").encode("utf-8")
+def text(path):
+    body = open(os.path.join(src, path), encoding="utf-8").read().replace("@VERSION@", version)
+    return body.replace("\r\n", "\n").replace("\n", "\r\n").encode("utf-8")
+texts = (("README.txt", text("release/README.txt")), ("LICENSE.txt", text("LICENSE")),
+         ("THIRD-PARTY-NOTICES.txt", text("release/THIRD-PARTY-NOTICES.txt")))
 for name in ("win32", "win64"):
     path = os.path.join(out, f"Quillmere-{version}-{name}.zip")
     with zipfile.ZipFile(path, "w") as z:
-        for entry, data in (("Quillmere.exe", open(os.path.join(out, name, "Quillmere.exe"), "rb").read()),
-                            ("README.txt", text)):
+        exe = open(os.path.join(out, name, "Quillmere.exe"), "rb").read()
+        for entry, data in (("Quillmere.exe", exe),) + texts:
             info = zipfile.ZipInfo(entry, date_time=stamp)
             info.compress_type = zipfile.ZIP_DEFLATED
             info.create_system = 3
@@ -121,6 +134,11 @@ for name in ("win32", "win64"):
 PY
 made=("Quillmere-$version-win32.zip" "Quillmere-$version-win64.zip" win32/Quillmere.exe
       win64/Quillmere.exe BUILDINFO.txt)
+if [ -n "$url" ]; then
+    "$python" "$root/scripts/release-manifests.py" "$work/out" "$version" "$url" "$work/src"
+    made+=(winget/Quillmere.Quillmere.yaml winget/Quillmere.Quillmere.installer.yaml
+           winget/Quillmere.Quillmere.locale.en-US.yaml scoop/quillmere.json)
+fi
 (cd "$work/out" && sha256sum "${made[@]}" >SHA256SUMS)
 made+=(SHA256SUMS)
 
@@ -133,3 +151,5 @@ why=$(printf '%s\n' "${made[@]}" | folder replace "$out" "$work/out") || {
 }
 echo "Release $version${cert:+ (signed)} in $out:"
 (cd "$out" && cat SHA256SUMS)
+[ -n "$url" ] ||
+    echo "No winget or Scoop manifests: give --url BASE, where the zips will be published, to write them."

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # The release, checked as an administrator would: two runs of the release command in two fresh
-# folders give the same bytes; each zip holds exactly the exe and README.txt; SHA256SUMS
-# matches and covers BUILDINFO.txt. A folder it did not make, a bad password, a damaged or
-# linked marker, or a folder changed during the build is refused before anything changes. A release signed with a throwaway certificate,
-# with or without a password, verifies against it, still starts and shows its main window, and
-# without its signature is the unsigned build byte for byte; the password never reaches a build
-# process. A release made from a checkout with uncommitted changes is the commit's.
+# folders give the same bytes, manifests included; each zip holds exactly the exe, README.txt,
+# LICENSE.txt and THIRD-PARTY-NOTICES.txt; SHA256SUMS matches and covers BUILDINFO.txt; the
+# winget and Scoop manifests name both zips by URL and SHA-256, and a release without --url has
+# none. A folder it did not make, a bad password, a damaged or linked marker, or a folder changed
+# during the build is refused before anything changes. A release signed with a throwaway
+# certificate, with or without a password, verifies against it, still starts and shows its main
+# window, and without its signature is the unsigned build byte for byte; the password never
+# reaches a build process. A release made from a checkout with uncommitted changes is the
+# commit's. The README's pictures are what the exe draws.
 # Usage: release-check.sh WORK_FOLDER WINE_RUN TOUR_EXE
 set -euo pipefail
 work=${1:?usage: release-check.sh WORK_FOLDER WINE_RUN TOUR_EXE} wine_run=$2 tour=$3
@@ -14,23 +17,70 @@ rm -rf "$work" && mkdir -p "$work"
 fail() { echo "FAILED: $*" >&2; exit 1; }
 release() { "$root/scripts/release.sh" "$@"; }
 
-release --out "$work/a" >/dev/null
-release --out "$work/b" >/dev/null
+base=https://example.invalid/q/
+release --url "$base" --out "$work/a" >/dev/null
+release --url "$base" --out "$work/b" >/dev/null
 diff -r "$work/a" "$work/b" >/dev/null || fail "two builds of one commit differ"
-echo "reproducible: $(cd "$work/a" && ls *.zip | paste -sd' ') identical in two builds"
+echo "reproducible: $(cd "$work/a" && ls *.zip | paste -sd' ') and the manifests identical in two builds"
 
 (cd "$work/a" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS does not match"
 grep -q ' BUILDINFO.txt$' "$work/a/SHA256SUMS" || fail "SHA256SUMS does not cover BUILDINFO.txt"
 grep -qx "commit $(git -C "$root" rev-parse HEAD)" "$work/a/BUILDINFO.txt" &&
     grep -q '^g++-mingw-w64-i686-posix [0-9]' "$work/a/BUILDINFO.txt" || fail "BUILDINFO.txt"
-python3 - "$work/a" <<'PY' || fail "zip contents"
-import glob, sys, zipfile
-for path in sorted(glob.glob(sys.argv[1] + "/*.zip")):
-    names = zipfile.ZipFile(path).namelist()
-    assert names == ["Quillmere.exe", "README.txt"], (path, names)
-    readme = zipfile.ZipFile(path).read("README.txt")
-    assert b"\r\n" in readme and b"\n" not in readme.replace(b"\r\n", b""), "README.txt line ends"
+python3 - "$work/a" "$root" <<'PY' || fail "zip contents"
+import glob, re, sys, zipfile
+out, root = sys.argv[1:]
+licence = open(f"{root}/LICENSE", encoding="utf-8").read()
+# The MIT licence, in the name of the holder that the About window names.
+year, holder = re.search(r'CopyrightLine\[\] = L"Copyright \\u00a9 (\d+) (.+)"',
+                         open(f"{root}/src/AppInfo.h", encoding="utf-8").read()).groups()
+assert licence.startswith(f"MIT License\n\nCopyright (c) {year} {holder}\n"), "LICENSE"
+for path in sorted(glob.glob(out + "/*.zip")):
+    z = zipfile.ZipFile(path)
+    names = z.namelist()
+    assert names == ["Quillmere.exe", "README.txt", "LICENSE.txt", "THIRD-PARTY-NOTICES.txt"], (path, names)
+    for name in names[1:]:
+        text = z.read(name)
+        assert b"\r\n" in text and b"\n" not in text.replace(b"\r\n", b""), f"{name} line ends"
+    assert z.read("LICENSE.txt").decode().replace("\r\n", "\n") == licence, "LICENSE.txt"
 PY
+python3 - "$work/a" "$root" "$base" <<'PY' || fail "the manifests do not name the zips as they are"
+import hashlib, json, os, re, sys
+out, root, base = sys.argv[1:]
+version = ".".join(re.findall(r"^#define QUILLMERE_(?:MAJOR|MINOR|REVISION) (\d+)",
+                              open(f"{root}/resources/resource.h").read(), re.M))
+site = re.search(r'WebSiteAddress\[\] = L"([^"]+)"', open(f"{root}/src/AppInfo.h").read()).group(1)
+zips = {arch: f"Quillmere-{version}-{name}.zip" for arch, name in (("x86", "win32"), ("x64", "win64"))}
+sha = {arch: hashlib.sha256(open(f"{out}/{name}", "rb").read()).hexdigest() for arch, name in zips.items()}
+def manifest(name, kind):
+    text = open(f"{out}/winget/Quillmere.Quillmere{name}.yaml", encoding="utf-8").read()
+    fields = dict(re.findall(r"^(\w+): (.+)$", text, re.M))
+    assert text.startswith(f"# yaml-language-server: $schema=https://aka.ms/winget-manifest.{kind}.1.10.0.schema.json\n"), name
+    assert (fields["PackageIdentifier"], fields["PackageVersion"], fields["ManifestType"],
+            fields["ManifestVersion"]) == ("Quillmere.Quillmere", version, kind, "1.10.0"), name
+    return text, fields
+assert sorted(os.listdir(f"{out}/winget")) == ["Quillmere.Quillmere.installer.yaml",
+    "Quillmere.Quillmere.locale.en-US.yaml", "Quillmere.Quillmere.yaml"]
+assert manifest("", "version")[1]["DefaultLocale"] == "en-US"
+text, fields = manifest(".installer", "installer")
+assert (fields["InstallerType"], fields["NestedInstallerType"], fields["MinimumOSVersion"]) == (
+    "zip", "portable", "6.1.7601.0"), fields
+assert "\nNestedInstallerFiles:\n- RelativeFilePath: Quillmere.exe\n  PortableCommandAlias: quillmere\n" in text
+installers = re.findall(r"^- Architecture: (\S+)\n  InstallerUrl: (\S+)\n  InstallerSha256: (\S+)$", text, re.M)
+assert installers == [(arch, base + zips[arch], sha[arch].upper()) for arch in ("x86", "x64")], installers
+fields = manifest(".locale.en-US", "defaultLocale")[1]
+assert (fields["PackageLocale"], fields["Publisher"], fields["PackageName"], fields["License"],
+        fields["PackageUrl"]) == ("en-US", "Quillmere", "Quillmere", "MIT", site), fields
+assert len(fields["ShortDescription"]) >= 3
+assert os.listdir(f"{out}/scoop") == ["quillmere.json"]
+scoop = json.load(open(f"{out}/scoop/quillmere.json", encoding="utf-8"))
+assert scoop["architecture"] == {"64bit": {"url": base + zips["x64"], "hash": sha["x64"]},
+                                 "32bit": {"url": base + zips["x86"], "hash": sha["x86"]}}, scoop
+assert (scoop["version"], scoop["homepage"], scoop["license"], scoop["bin"], scoop["shortcuts"]) == (
+    version, site, "MIT", "Quillmere.exe", [["Quillmere.exe", "Quillmere"]]), scoop
+assert len(scoop["description"]) >= 3
+PY
+echo "manifests: winget (3 files) and Scoop name both zips by $base and their SHA-256"
 
 # Refusals leave the folder exactly as it was: names, sizes, times.
 snapshot() { (cd "$1" && find . -printf '%p %s %T@\n' | sort); }
@@ -61,6 +111,8 @@ cp -a "$work/a" "$work/newline" && : >"$work/newline/evil"$'\n'"SHA256SUMS"
 expect_refused "$work/newline" "a file whose name ends in a listed name after a newline"
 cp -a "$work/a" "$work/folder" && mkdir "$work/folder/docs"
 expect_refused "$work/folder" "an extra empty folder"
+mkdir "$work/badurl"
+expect_refused "$work/badurl" "a URL the zip names cannot follow" --url https://example.invalid/q
 echo "refused: folders it did not make, files it did not make, a forged or linked marker"
 
 # The folder checked again before anything is replaced: win32/ swapped for a link to another
@@ -102,8 +154,11 @@ openssl pkcs12 -export -inkey "$cert/key.pem" -in "$cert/cert.pem" -out "$cert/o
 cp -a "$work/a" "$work/signed"
 QUILLMERE_SIGN_PASSWORD=wrong expect_refused "$work/signed" "a wrong password" --sign "$cert/cert.pfx"
 QUILLMERE_SIGN_PASSWORD=$password PATH="$spy:$PATH" \
-    release --sign "$cert/cert.pfx" --out "$work/signed" >/dev/null
+    release --sign "$cert/cert.pfx" --out "$work/signed" >"$work/signed.log"
 [ ! -e "$spy/leaked" ] || fail "the password reached a build process"
+# Over a release with manifests, without --url: none, and one line on how to get them.
+[ ! -e "$work/signed/winget" ] && [ ! -e "$work/signed/scoop" ] || fail "manifests without --url"
+[ "$(grep -c -- '--url' "$work/signed.log")" = 1 ] || fail "no line on how to get the manifests"
 check_signed() {
     (cd "$1" && sha256sum --quiet -c SHA256SUMS) || fail "signed SHA256SUMS does not match"
     for name in win32 win64; do
