@@ -190,6 +190,14 @@ for path in glob.glob(sys.argv[1] + "/*.zip"):
 PY
 echo "uncommitted changes left out, and named; a certificate without a password signs"
 
-"$wine_run" "$tour" "$work/signed/win64/Quillmere.exe" </dev/null >/dev/null ||
-    fail "the signed exe did not show its main window"
+mkdir "$work/shots"
+QUILLMERE_TEST_OUTPUT="$work/shots" "$wine_run" "$tour" "$work/signed/win64/Quillmere.exe" \
+    </dev/null >/dev/null || fail "the signed exe did not show its main window"
 echo "signed: the x86_64 exe starts and shows its main window"
+
+# The README's pictures, pixel for pixel what the exe draws at 96 DPI.
+for name in main-window about-window; do
+    differ=$(compare -metric AE "$work/shots/$name.bmp" "$root/docs/images/$name.png" null: 2>&1) ||
+        fail "docs/images/$name.png is not what the exe draws ($differ): make it again with scripts/run.sh --pictures"
+done
+echo "pictures: docs/images/ holds what the exe draws"

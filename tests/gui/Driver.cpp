@@ -322,14 +322,26 @@ std::set<COLORREF> ColoursOn(HWND window) {
     return colours;
 }
 
-void SaveScreenshot(HWND window, const std::wstring& name) {
+void SaveScreenshot(HWND window, const std::wstring& name, bool caretShown) {
     char folder[MAX_PATH] = {};
     if (!GetEnvironmentVariableA("QUILLMERE_TEST_OUTPUT", folder, MAX_PATH)) return;
     RECT r;
     GetWindowRect(window, &r);
     const int w = r.right - r.left, h = r.bottom - r.top;
     DWORD stride = 0;
-    const std::vector<char> pixels = CapturePixels(r, stride);
+    std::vector<char> pixels = CapturePixels(r, stride);
+    const auto black = [&](const std::vector<char>& look) {
+        size_t n = 0;
+        for (size_t row = 0; row < static_cast<size_t>(h); ++row)
+            for (size_t at = row * stride, end = at + static_cast<size_t>(w) * 3; at < end; at += 3)
+                n += !look[at] && !look[at + 1] && !look[at + 2];
+        return n;
+    };
+    for (int look = 0; caretShown && look < 5; ++look) {
+        Sleep(300); // a caret blinks every 500 ms by default
+        std::vector<char> next = CapturePixels(r, stride);
+        if (black(next) > black(pixels)) pixels.swap(next);
+    }
     BITMAPINFOHEADER header{sizeof header, w, h, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     BITMAPFILEHEADER file{0x4D42, 0, 0, 0, sizeof(BITMAPFILEHEADER) + sizeof header};
     file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());

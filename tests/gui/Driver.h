@@ -80,8 +80,10 @@ std::wstring WindowsPath(std::string unixPath);
 // The program under test as a Windows path.
 std::wstring ProgramPath();
 
-// Saves a screenshot of a window (frame included) into the test output folder as BMP.
-void SaveScreenshot(HWND window, const std::wstring& name);
+// Saves a screenshot of a window (frame included) into the test output folder as BMP. With
+// `caretShown`, of looks taken over more than a blink period the one with the most black
+// pixels (a shown caret inverts its white field): the same pixels in every run.
+void SaveScreenshot(HWND window, const std::wstring& name, bool caretShown = false);
 
 // What the screen shows in a rectangle (given in screen coordinates), pixel by pixel.
 class ScreenPixels {

@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
     }
     RunningApp& app = *started;
     if (!app.main()) return 1;
-    SaveScreenshot(app.main(), L"main-window");
+    SaveScreenshot(app.main(), L"main-window", true);
     app.OpenAbout();
     HWND about = app.WaitForWindow(L"QuillmereAbout");
     if (!about) return 1;
