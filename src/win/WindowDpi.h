@@ -8,7 +8,7 @@
 #include <vector>
 
 // A control's place in its window's client area, in twips, as the design gives it. (Sixteen bits
-// each: a whole place fits in one register where the program passes it.)
+// each: a whole place is one 8-byte value, which x86_64 passes in a register.)
 struct TwipsBox {
     std::int16_t left, top, width, height;
 };
